@@ -1,0 +1,60 @@
+# The two commands a newcomer needs:
+#   make run    install what is missing, configure, build, start the game
+#   make test   the same set-up, then every test
+# Further targets: test-sanitize, bench, fuzz, format, clean.
+
+BUILD      ?= build
+SAN_BUILD  ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run test test-sanitize bench fuzz format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/hexwend ]; then \
+	  cd $(BUILD) && ./hexwend; \
+	else \
+	  echo "Everything built; the game executable is not part of the build yet."; \
+	fi
+
+test: build
+	@scripts/run-tests $(BUILD)
+
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DHEXWEND_SANITIZE=ON -DHEXWEND_BENCH=OFF >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS)
+	@scripts/run-tests $(SAN_BUILD)
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# Every libFuzzer target for FUZZ_SECONDS each, with its corpus under build-fuzz/corpus.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DHEXWEND_FUZZ=ON -DHEXWEND_TESTS=OFF -DHEXWEND_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for f in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; \
+	  name=$$(basename $$f); mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	  echo "== $$name for $(FUZZ_SECONDS) s"; \
+	  "$$f" -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD)/corpus/$$name || exit 1; \
+	done
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

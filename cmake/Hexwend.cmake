@@ -1,0 +1,22 @@
+# Small helpers shared by the layer, test, benchmark and fuzz folders.
+
+# hexwend_layer(NAME SOURCES... DEPS...) — one static library per layer folder.
+function(hexwend_layer name)
+  cmake_parse_arguments(L "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  if(L_DEPS)
+    target_link_libraries(${name} PUBLIC ${L_DEPS})
+  endif()
+endfunction()
+
+# hexwend_test_suite(NAME SOURCES... LIBS...) — one GoogleTest executable whose cases
+# CTest discovers one by one.
+function(hexwend_test_suite name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE HEXWEND_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                                             HEXWEND_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${T_PROPERTIES})
+endfunction()
