@@ -20,3 +20,15 @@ function(hexwend_test_suite name)
                                              HEXWEND_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${T_PROPERTIES})
 endfunction()
+
+# hexwend_display_test_suite(...) — like hexwend_test_suite, for tests that open windows:
+# every test case runs under its own private Xvfb (scripts/with-xvfb).
+function(hexwend_display_test_suite name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE HEXWEND_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                                             HEXWEND_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/with-xvfb)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${T_PROPERTIES})
+endfunction()
