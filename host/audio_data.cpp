@@ -1,7 +1,10 @@
+#include "host/audio_decode.h"
 #include "host/rt_game.h"
 
-// Sound decoding is not available yet: every sound fails to load.
-unsigned char* RtGlfwGame::LoadAudioData(String /*path*/, int* /*length*/, int* /*channels*/,
-                                         int* /*bytesPerSample*/, int* /*hertz*/) {
-    return nullptr;
+// Decoded samples of a WAV or Ogg Vorbis file named by a host path; null when the file
+// cannot be opened, has another ending or does not decode.
+unsigned char* RtGlfwGame::LoadAudioData(String path, int* length, int* channels,
+                                         int* bytesPerSample, int* hertz) {
+    return hexwend::host::loadAudioStream(OpenFile(path, "rb"), path, length, channels,
+                                          bytesPerSample, hertz);
 }
