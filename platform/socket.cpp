@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace hexwend::platform {
 
@@ -136,20 +137,37 @@ Socket::~Socket() {
     close();
 }
 
-Socket::Socket(Socket&& other) noexcept
-    : handle_(other.handle_.exchange(nullptr)), kind_(other.kind_) {}
+Socket::Socket(Socket&& other) noexcept : handle_(other.take()), kind_(other.kind()) {}
 
 Socket& Socket::operator=(Socket&& other) noexcept {
     if (this != &other) {
         close();
-        handle_.store(other.handle_.exchange(nullptr));
-        kind_ = other.kind_;
+        SocketKind kind = other.kind();
+        std::shared_ptr<Handle> taken = other.take();
+        std::lock_guard<std::mutex> lock(mutex_);
+        handle_ = std::move(taken);
+        kind_ = kind;
     }
     return *this;
 }
 
+std::shared_ptr<Socket::Handle> Socket::current() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return handle_;
+}
+
+std::shared_ptr<Socket::Handle> Socket::take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(handle_, nullptr);
+}
+
+SocketKind Socket::kind() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return kind_;
+}
+
 int Socket::nativeHandle() const {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     return h ? h->fd : -1;
 }
 
@@ -162,15 +180,16 @@ bool Socket::open(SocketKind kind) {
     if (fd < 0) return false;
     if (type == SOCK_STREAM) setNoDelay(fd);
     auto handle = std::make_shared<Handle>(fd);
-    std::shared_ptr<Handle> none;
+    std::lock_guard<std::mutex> lock(mutex_);
     // Another thread may have opened this socket meanwhile; then ours is dropped (and closed).
-    if (!handle_.compare_exchange_strong(none, handle)) return false;
+    if (handle_) return false;
+    handle_ = std::move(handle);
     kind_ = kind;
     return true;
 }
 
 void Socket::close() {
-    std::shared_ptr<Handle> h = handle_.exchange(nullptr);
+    std::shared_ptr<Handle> h = take();
     if (!h) return;
     // Shutting down wakes any thread blocked in a receive or accept on this socket; the
     // descriptor is closed when the last of them has returned and dropped its reference.
@@ -178,7 +197,7 @@ void Socket::close() {
 }
 
 bool Socket::bind(const SocketAddress& local) {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     if (!h || !validPort(local.port)) return false;
     sockaddr_in native = toNative(local);
     return ::bind(h->fd, reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0;
@@ -191,7 +210,7 @@ bool Socket::bind(const std::string& host, int port) {
 }
 
 bool Socket::connect(const SocketAddress& remote) {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     if (!h || remote.isAny() || !validPort(remote.port)) return false;
     sockaddr_in native = toNative(remote);
     if (::connect(h->fd, reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0) {
@@ -207,13 +226,13 @@ bool Socket::connect(const std::string& host, int port) {
 }
 
 bool Socket::listen(int backlog) {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     if (!h) return false;
     return ::listen(h->fd, backlog < 1 ? 1 : backlog) == 0;
 }
 
 Socket Socket::accept() {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     if (!h) return Socket();
     int client;
     do {
@@ -225,7 +244,7 @@ Socket Socket::accept() {
 }
 
 int Socket::send(const void* data, int count) {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     if (!h || count < 0 || (data == nullptr && count > 0)) return -1;
     if (count == 0) return 0;
     ssize_t n;
@@ -236,7 +255,7 @@ int Socket::send(const void* data, int count) {
 }
 
 int Socket::receive(void* data, int count) {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     if (!h || count < 0 || (data == nullptr && count > 0)) return -1;
     if (count == 0) return 0;
     ssize_t n;
@@ -247,7 +266,7 @@ int Socket::receive(void* data, int count) {
 }
 
 int Socket::sendTo(const void* data, int count, const SocketAddress& to) {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     if (!h || count < 0 || (data == nullptr && count > 0) || !validPort(to.port)) return -1;
     sockaddr_in native = toNative(to);
     ssize_t n;
@@ -259,7 +278,7 @@ int Socket::sendTo(const void* data, int count, const SocketAddress& to) {
 }
 
 int Socket::receiveFrom(void* data, int count, SocketAddress& from) {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     if (!h || count < 0 || (data == nullptr && count > 0)) return -1;
     sockaddr_in native{};
     socklen_t length = sizeof native;
@@ -275,7 +294,7 @@ int Socket::receiveFrom(void* data, int count, SocketAddress& from) {
 }
 
 SocketAddress Socket::localAddress() const {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     sockaddr_in native{};
     socklen_t length = sizeof native;
     if (!h || ::getsockname(h->fd, reinterpret_cast<sockaddr*>(&native), &length) != 0 ||
@@ -286,7 +305,7 @@ SocketAddress Socket::localAddress() const {
 }
 
 SocketAddress Socket::remoteAddress() const {
-    std::shared_ptr<Handle> h = handle_.load();
+    std::shared_ptr<Handle> h = current();
     sockaddr_in native{};
     socklen_t length = sizeof native;
     if (!h || ::getpeername(h->fd, reinterpret_cast<sockaddr*>(&native), &length) != 0 ||

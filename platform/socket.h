@@ -1,8 +1,8 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 // IPv4 sockets over the operating system's blocking socket calls, and host-name lookup.
@@ -77,11 +77,11 @@ class Socket {
     // Shuts the connection down and releases the socket. Does nothing when closed.
     void close();
 
-    bool isOpen() const { return handle_.load() != nullptr; }
+    bool isOpen() const { return current() != nullptr; }
 
     // The kind given to open(); Stream for a socket returned by accept(). Meaningless while
     // closed.
-    SocketKind kind() const { return kind_; }
+    SocketKind kind() const;
 
     // Binds to a local address; the any-address binds to every interface, port 0 to a free
     // port chosen by the system (read it back with localAddress()). False on failure.
@@ -134,8 +134,12 @@ class Socket {
   private:
     struct Handle; // owns one descriptor and releases it when the last user lets go
     explicit Socket(std::shared_ptr<Handle> handle, SocketKind kind);
+    std::shared_ptr<Handle> current() const; // a reference that keeps the descriptor alive
+    std::shared_ptr<Handle> take();          // detaches the descriptor from this socket
 
-    std::atomic<std::shared_ptr<Handle>> handle_;
+    // The lock guards only the handle pointer, never a system call.
+    mutable std::mutex mutex_;
+    std::shared_ptr<Handle> handle_;
     SocketKind kind_ = SocketKind::Stream;
 };
 
