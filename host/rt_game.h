@@ -107,6 +107,17 @@ class RtGame {
 
 namespace hexwend::host {
 
+// The event codes the host passes to the game.
+constexpr int kKeyDown = 1;
+constexpr int kKeyUp = 2;
+constexpr int kKeyChar = 3;
+constexpr int kMouseDown = 4;
+constexpr int kMouseUp = 5;
+constexpr int kMouseMove = 6;
+
+// The key code of the window's close request.
+constexpr int kCloseKey = 432;
+
 // The window-system calls the main loop makes. The desktop host answers them with GLFW;
 // tests answer them with a fake clock and a fake window, so the loop's pacing can be
 // checked without a display.
