@@ -11,7 +11,7 @@ int glfwGraphicsSeq = 0;
 namespace hexwend::host {
 namespace {
 
-class GlfwLoopSystem : public LoopSystem {
+class GlfwWindowSystem : public WindowSystem {
   public:
     double time() override { return glfwGetTime(); }
     void sleep(double seconds) override { platform::sleepSeconds(seconds); }
@@ -21,33 +21,61 @@ class GlfwLoopSystem : public LoopSystem {
     bool focused() override { return glfwGetWindowAttrib(window(), GLFW_FOCUSED) != 0; }
     bool shouldClose() override { return glfwWindowShouldClose(window()) != 0; }
 
+    bool joystickPresent(int jid) override { return glfwJoystickPresent(jid) == GLFW_TRUE; }
+    const float* joystickAxes(int jid, int* count) override {
+        return glfwGetJoystickAxes(jid, count);
+    }
+    const unsigned char* joystickButtons(int jid, int* count) override {
+        return glfwGetJoystickButtons(jid, count);
+    }
+
+    bool desktopMode(VideoMode& mode) override {
+        GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+        const GLFWvidmode* current = monitor ? glfwGetVideoMode(monitor) : nullptr;
+        if (!current) return false;
+        mode = convert(*current);
+        return true;
+    }
+
+    int videoModes(VideoMode* modes, int capacity) override {
+        GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+        int count = 0;
+        const GLFWvidmode* all = monitor ? glfwGetVideoModes(monitor, &count) : nullptr;
+        if (!all) return 0;
+        int n = count < capacity ? count : capacity;
+        for (int i = 0; i < n; ++i) modes[i] = convert(all[i]);
+        return n;
+    }
+
   private:
     static GLFWwindow* window() { return RtGlfwGame::_glfwGame->_window; }
+
+    static VideoMode convert(const GLFWvidmode& m) {
+        return VideoMode{m.width, m.height, m.redBits, m.greenBits, m.blueBits, m.refreshRate};
+    }
 };
 
 } // namespace
 
-LoopSystem& glfwLoopSystem() {
-    static GlfwLoopSystem system;
+WindowSystem& glfwWindowSystem() {
+    static GlfwWindowSystem system;
     return system;
 }
 
 } // namespace hexwend::host
 
-RtGlfwGame::RtGlfwGame() : RtGlfwGame(hexwend::host::glfwLoopSystem()) {}
+RtGlfwGame::RtGlfwGame() : RtGlfwGame(hexwend::host::glfwWindowSystem()) {}
 
-RtGlfwGame::RtGlfwGame(hexwend::host::LoopSystem& system) : _system(&system) {
+RtGlfwGame::RtGlfwGame(hexwend::host::WindowSystem& system) : _system(&system) {
     _glfwGame = this;
-    // Without an initialised GLFW (as in tests) there is no monitor and the mode stays zero.
-    if (GLFWmonitor* monitor = glfwGetPrimaryMonitor()) {
-        if (const GLFWvidmode* mode = glfwGetVideoMode(monitor)) {
-            _desktopMode[0] = mode->width;
-            _desktopMode[1] = mode->height;
-            _desktopMode[2] = mode->redBits;
-            _desktopMode[3] = mode->greenBits;
-            _desktopMode[4] = mode->blueBits;
-            _desktopMode[5] = mode->refreshRate;
-        }
+    hexwend::host::VideoMode mode;
+    if (_system->desktopMode(mode)) {
+        _desktopMode[0] = mode.width;
+        _desktopMode[1] = mode.height;
+        _desktopMode[2] = mode.redBits;
+        _desktopMode[3] = mode.greenBits;
+        _desktopMode[4] = mode.blueBits;
+        _desktopMode[5] = mode.refreshRate;
     }
 }
 

@@ -27,7 +27,7 @@ float axisValue(int code, const float* axes, int axisCount, const unsigned char*
     int index = code & 15;
     int conversion = code & ~15;
     if (conversion == 128) {
-        return index < buttonCount && buttons[index] == GLFW_PRESS ? 1.0f : 0.0f;
+        return index < buttonCount && buttons[index] != 0 ? 1.0f : 0.0f;
     }
     float axis = index < axisCount ? axes[index] : 0.0f;
     switch (conversion) {
@@ -68,7 +68,7 @@ void mapJoystick(const float* axes, int axisCount, const unsigned char* buttons,
     for (int m = 0; m < 32; ++m) out[m] = false;
     for (int m = 0; m < 32 && layout.buttons[m] != kEnd; ++m) {
         int device = layout.buttons[m];
-        out[m] = device < buttonCount && buttons[device] == GLFW_PRESS;
+        out[m] = device < buttonCount && buttons[device] != 0;
     }
 }
 
@@ -208,7 +208,7 @@ int RtGlfwGame::CountJoysticks(bool update) {
     if (!update && _joysticksCounted) return _joystickCount;
     _joysticksCounted = true;
     _joystickCount = hexwend::host::findJoysticks(
-        [](int jid) { return glfwJoystickPresent(jid) == GLFW_TRUE; }, _joysticks);
+        [this](int jid) { return _system->joystickPresent(jid); }, _joysticks);
     return _joystickCount;
 }
 
@@ -221,8 +221,8 @@ bool RtGlfwGame::PollJoystick(int port, Array<float> joyx, Array<float> joyy, Ar
     }
     int axisCount = 0;
     int buttonCount = 0;
-    const float* axes = glfwGetJoystickAxes(_joysticks[port], &axisCount);
-    const unsigned char* pressed = glfwGetJoystickButtons(_joysticks[port], &buttonCount);
+    const float* axes = _system->joystickAxes(_joysticks[port], &axisCount);
+    const unsigned char* pressed = _system->joystickButtons(_joysticks[port], &buttonCount);
     if (!axes || !pressed) return false;
     hexwend::host::mapJoystick(axes, axisCount, pressed, buttonCount, joyx.Data(), joyy.Data(),
                                joyz.Data(), buttons.Data());

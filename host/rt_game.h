@@ -118,12 +118,24 @@ constexpr int kMouseMove = 6;
 // The key code of the window's close request.
 constexpr int kCloseKey = 432;
 
-// The window-system calls the main loop makes. The desktop host answers them with GLFW;
-// tests answer them with a fake clock and a fake window, so the loop's pacing can be
-// checked without a display.
-class LoopSystem {
+// A video mode of a monitor.
+struct VideoMode {
+    int width = 0;
+    int height = 0;
+    int redBits = 0;
+    int greenBits = 0;
+    int blueBits = 0;
+    int refreshRate = 0;
+};
+
+// The window-system calls the host makes outside window creation: the main loop's clock,
+// sleep, buffer swap, event processing, focus and close queries, the joysticks and the
+// primary monitor's modes. The desktop host answers them with GLFW; tests answer them with
+// a fake clock, a fake window and scripted devices, so the loop's pacing and the joystick
+// and mode handling can be checked without a display.
+class WindowSystem {
   public:
-    virtual ~LoopSystem() = default;
+    virtual ~WindowSystem() = default;
     // Seconds since the window system started.
     virtual double time() = 0;
     // Blocks the calling thread for the given seconds in whole milliseconds.
@@ -135,10 +147,21 @@ class LoopSystem {
     virtual void waitEvents() = 0;
     virtual bool focused() = 0;
     virtual bool shouldClose() = 0;
+
+    virtual bool joystickPresent(int jid) = 0;
+    // The joystick's axes (-1 ... 1) and button states (non-zero when pressed), each with
+    // its count; null when the joystick cannot be read.
+    virtual const float* joystickAxes(int jid, int* count) = 0;
+    virtual const unsigned char* joystickButtons(int jid, int* count) = 0;
+
+    // The primary monitor's current mode; false when there is none.
+    virtual bool desktopMode(VideoMode& mode) = 0;
+    // Every mode of the primary monitor, in the window system's order.
+    virtual int videoModes(VideoMode* modes, int capacity) = 0;
 };
 
 // The GLFW answers, for the host's current window.
-LoopSystem& glfwLoopSystem();
+WindowSystem& glfwWindowSystem();
 
 } // namespace hexwend::host
 
@@ -166,10 +189,10 @@ class RtGlfwGame : public RtGame {
     // the host through it.
     static RtGlfwGame* _glfwGame;
 
-    // A host whose loop runs on GLFW.
+    // A host on GLFW.
     RtGlfwGame();
-    // A host whose loop runs on the given system (kept, not owned).
-    explicit RtGlfwGame(hexwend::host::LoopSystem& system);
+    // A host on the given window system (kept, not owned).
+    explicit RtGlfwGame(hexwend::host::WindowSystem& system);
     ~RtGlfwGame() override;
 
     void SetUpdateRate(int hertz) override;
@@ -208,7 +231,7 @@ class RtGlfwGame : public RtGame {
     static void OnWindowSize(GLFWwindow* window, int width, int height);
 
   private:
-    hexwend::host::LoopSystem* _system;
+    hexwend::host::WindowSystem* _system;
 };
 
 class RtVorpixGame : public RtGlfwGame {

@@ -17,6 +17,9 @@ constexpr int kDepthBuffer = 16;
 constexpr int kSingleBuffer = 32;
 constexpr int kSecondMonitor = 64;
 
+// More modes than any monitor reports.
+constexpr int kMaxModes = 1024;
+
 // The monitor a full-screen window goes on: the second one when asked for and present,
 // otherwise the first; the last one when the list is shorter. Null without monitors.
 GLFWmonitor* fullscreenMonitor(int flags) {
@@ -115,10 +118,8 @@ void RtGlfwGame::SetMouseVisible(bool visible) {
 }
 
 Array<RtDisplayMode*> RtGlfwGame::GetDisplayModes() {
-    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-    int count = 0;
-    const GLFWvidmode* modes = monitor ? glfwGetVideoModes(monitor, &count) : nullptr;
-    if (!modes || count <= 0) return Array<RtDisplayMode*>();
+    hexwend::host::VideoMode modes[kMaxModes];
+    int count = _system->videoModes(modes, kMaxModes);
 
     int kept = 0;
     for (int i = 0; i < count; ++i) {
