@@ -45,6 +45,69 @@ long bytesLeft(FILE* file) {
     return end - here;
 }
 
+// The CRC of Ogg pages: polynomial 0x04c11db7, most significant bit first, starting at 0.
+uint32_t oggCrc(uint32_t crc, const unsigned char* bytes, size_t count) {
+    static const auto table = [] {
+        struct Table {
+            uint32_t entries[256];
+        } t{};
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t r = i << 24;
+            for (int bit = 0; bit < 8; ++bit) r = r & 0x80000000u ? r << 1 ^ 0x04c11db7u : r << 1;
+            t.entries[i] = r;
+        }
+        return t;
+    }();
+    for (size_t i = 0; i < count; ++i) crc = crc << 8 ^ table.entries[(crc >> 24) ^ bytes[i]];
+    return crc;
+}
+
+// True when the stream, from its position to its end, is a sequence of whole Ogg pages with
+// correct checksums. stb_vorbis checks no checksum and stops quietly where a file is cut, so
+// a damaged or cut file would otherwise decode to noise or to part of the sound. The
+// position is restored.
+bool oggPagesIntact(FILE* file) {
+    const long start = std::ftell(file);
+    if (start < 0) return false;
+    bool intact = true;
+    int pages = 0;
+    unsigned char header[27 + 255];
+    unsigned char body[4096];
+    for (;;) {
+        size_t got = std::fread(header, 1, 27, file);
+        if (got == 0 && std::feof(file)) break;
+        if (got != 27 || std::memcmp(header, "OggS", 4) != 0 || header[4] != 0) {
+            intact = false;
+            break;
+        }
+        const int segments = header[26];
+        if (std::fread(header + 27, 1, size_t(segments), file) != size_t(segments)) {
+            intact = false;
+            break;
+        }
+        const uint32_t stored = uint32_t(header[22]) | uint32_t(header[23]) << 8 |
+                                uint32_t(header[24]) << 16 | uint32_t(header[25]) << 24;
+        std::memset(header + 22, 0, 4);
+        uint32_t crc = oggCrc(0, header, size_t(27 + segments));
+        size_t bodySize = 0;
+        for (int i = 0; i < segments; ++i) bodySize += header[27 + i];
+        while (bodySize > 0) {
+            size_t step = bodySize < sizeof body ? bodySize : sizeof body;
+            if (std::fread(body, 1, step, file) != step) break;
+            crc = oggCrc(crc, body, step);
+            bodySize -= step;
+        }
+        if (bodySize != 0 || crc != stored) {
+            intact = false;
+            break;
+        }
+        ++pages;
+    }
+    std::clearerr(file);
+    if (std::fseek(file, start, SEEK_SET) != 0) return false;
+    return intact && pages > 0;
+}
+
 } // namespace
 
 unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz) {
@@ -99,6 +162,7 @@ unsigned char* LoadWAV(FILE* file, int* length, int* channels, int* bytesPerSamp
 }
 
 unsigned char* LoadOGG(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz) {
+    if (!oggPagesIntact(file)) return nullptr;
     int error = 0;
     stb_vorbis* decoder = stb_vorbis_open_file(file, 0, &error, nullptr);
     if (!decoder) return nullptr;
