@@ -97,7 +97,9 @@ bool String::operator==(const String& s) const {
 int String::Find(const String& sub, int start) const {
     if (start < 0) start = 0;
     int n = Length(), m = sub.Length();
-    for (int i = start; i + m <= n; ++i) {
+    // i <= n - m rather than i + m <= n: a start near the top of the int range must not
+    // overflow into a read outside the characters.
+    for (int i = start; i <= n - m; ++i) {
         if (sameChars(rep->data() + i, sub.rep->data(), m)) return i;
     }
     return -1;
