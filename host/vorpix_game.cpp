@@ -2,37 +2,16 @@
 #include "host/rt_game.h"
 
 #include "runtime/errors.h"
-#include "runtime/init.h"
 
 #include <GLFW/glfw3.h>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
-
-int argc = 0;
-const char** argv = nullptr;
 
 void onGlfwError(int code, const char* text) {
     std::printf("GLFW Error: err=%i, msg=%s\n", code, text ? text : "");
     std::fflush(stdout);
 }
-
-namespace hexwend::host {
-
-int startRuntime(int argCount, const char** args, int (*gameMain)()) {
-    ::argc = argCount;
-    ::argv = args;
-    rtInstallSignalHandlers();
-    if (!std::setlocale(LC_CTYPE, "en_US.UTF-8")) std::setlocale(LC_CTYPE, "");
-    gc_init1();
-    rtInit();
-    gc_init2();
-    gameMain();
-    return 0;
-}
-
-} // namespace hexwend::host
 
 int rt_std_main(int argCount, const char** args) {
     return hexwend::host::startRuntime(argCount, args, rtMain);
