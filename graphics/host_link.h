@@ -1,0 +1,29 @@
+// The few things the graphics layer asks of the host: the context counter, the size of the
+// window being drawn into, the device size the application records, and decoded images.
+// Internal to graphics/.
+#pragma once
+
+#include "host/rt_game.h"
+#include "runtime/string.h"
+
+#include <GLFW/glfw3.h>
+
+// Size of the window whose OpenGL context is current (the host makes its device window's
+// context current when it creates it). Leaves the values alone when there is none.
+inline void hostWindowSize(int* width, int* height) {
+    if (glfwGraphicsSeq == 0) return;
+    if (GLFWwindow* window = glfwGetCurrentContext()) glfwGetWindowSize(window, width, height);
+}
+
+// The device size as the host reports it; this is the size the application layer records
+// right before every render. Leaves the values alone when there is no host.
+inline void hostDeviceSize(int* width, int* height) {
+    if (!RtGame::_game) return;
+    *width = RtGame::_game->GetDeviceWidth();
+    *height = RtGame::_game->GetDeviceHeight();
+}
+
+inline unsigned char* hostLoadImageData(String path, int* width, int* height, int* depth) {
+    if (!RtGame::_game) return nullptr;
+    return RtGame::_game->LoadImageData(path, width, height, depth);
+}
