@@ -20,7 +20,8 @@ bool sameChars(const Char* a, const Char* b, int n) {
 } // namespace
 
 void String::Rep::release() {
-    if (--refs == 0 && this != &nullRep) std::free(this);
+    refs = int(unsigned(refs) - 1u);
+    if (refs == 0 && this != &nullRep) std::free(this);
 }
 
 String::Rep* String::Rep::alloc(int length) {

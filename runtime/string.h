@@ -22,7 +22,10 @@ class String {
         Char* data() { return reinterpret_cast<Char*>(this + 1); }
         const Char* data() const { return reinterpret_cast<const Char*>(this + 1); }
 
-        void retain() { ++refs; }
+        // The shared empty representation is counted by every empty string from any thread
+        // and never freed, so its count may run past either end of the int range: the count
+        // is stepped in unsigned arithmetic, where that wraps instead of being undefined.
+        void retain() { refs = int(unsigned(refs) + 1u); }
         void release();
         // A new representation of `length` characters, count 1, characters uninitialised.
         // Length 0 gives the shared empty representation.
