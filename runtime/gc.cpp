@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -97,6 +98,32 @@ bool isWhite(const gc_object* p) {
     return int(p->flags & 3) == gc_markbit;
 }
 
+// A cached block holds no object any more, so its link to the next cached block is read and
+// written as raw memory, in the place where the header's succ field was.
+constexpr size_t kCacheLinkOffset = sizeof(void*);
+
+gc_object* cacheLink(const void* block) {
+    gc_object* next;
+    std::memcpy(&next, static_cast<const char*>(block) + kCacheLinkOffset, sizeof next);
+    return next;
+}
+
+void setCacheLink(void* block, gc_object* next) {
+    std::memcpy(static_cast<char*>(block) + kCacheLinkOffset, &next, sizeof next);
+}
+
+// Returns the block of a destroyed object: small blocks to the cache of their size class,
+// larger ones to the heap.
+void releaseBlock(void* block, int size) {
+    gc_free_bytes -= size;
+    if (size <= kMaxCachedSize) {
+        setCacheLink(block, gc_cache[size / 8]);
+        gc_cache[size / 8] = static_cast<gc_object*>(block);
+    } else {
+        std::free(block);
+    }
+}
+
 [[noreturn]] void outOfMemory() {
     std::fputs("Out of memory in the collector\n", stdout);
     std::fflush(stdout);
@@ -134,6 +161,12 @@ void* gc_object::operator new(size_t size) {
     return gc_object_alloc(int(size));
 }
 
+void gc_object::operator delete(gc_object* p, std::destroying_delete_t) {
+    int size = int(sizeOf(p));
+    p->~gc_object();
+    releaseBlock(p, size);
+}
+
 void gc_object::operator delete(void* p) {
     gc_object_free(static_cast<gc_object*>(p));
 }
@@ -159,7 +192,7 @@ void* gc_object_alloc(int size) {
     gc_object* p = nullptr;
     if (size <= kMaxCachedSize && gc_cache[size / 8]) {
         p = gc_cache[size / 8];
-        gc_cache[size / 8] = p->succ;
+        gc_cache[size / 8] = cacheLink(p);
     } else {
         p = static_cast<gc_object*>(std::malloc(size_t(size)));
         if (!p) outOfMemory();
@@ -171,14 +204,7 @@ void* gc_object_alloc(int size) {
 }
 
 void gc_object_free(gc_object* p) {
-    int size = int(sizeOf(p));
-    gc_free_bytes -= size;
-    if (size <= kMaxCachedSize) {
-        p->succ = gc_cache[size / 8];
-        gc_cache[size / 8] = p;
-    } else {
-        std::free(p);
-    }
+    releaseBlock(p, int(sizeOf(p)));
 }
 
 void gc_mark_q(gc_object* p) {

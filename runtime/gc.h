@@ -38,6 +38,11 @@ struct gc_object {
 
     static void* operator new(size_t size);
     static void* operator new(size_t, void* where) { return where; }
+    // Deleting an object reads its block size from the header while the object is still
+    // alive, runs its (virtual) destructor and then returns the block: the header is never
+    // read after the object has ended.
+    static void operator delete(gc_object* p, std::destroying_delete_t);
+    // Only for a constructor that throws, where the language frees the block itself.
     static void operator delete(void* p);
 };
 
