@@ -306,6 +306,10 @@ namespace hexwend::framework {
 
 void registerModules() {
     hexwend::app::registerModules();
+    // The framework draws through the graphics module and plays through the sound module;
+    // adding a module that is already there changes nothing.
+    rtAddModuleInit(rt_graphics_Init);
+    rtAddModuleInit(rt_audio_Init);
     rtAddModuleInit(rt_quzo_Init);
 }
 

@@ -29,6 +29,10 @@ enum RecordKind {
     kKindBlend = 102,
 };
 
+// The data path of an image or font: "common/<name>.png" for the framework's shared slots
+// (above 69), "<game number>/<name>.png" for the game's own.
+String assetPath(int slot, const String& name);
+
 } // namespace hexwend::framework
 
 // Style setters.
