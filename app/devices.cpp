@@ -5,11 +5,15 @@
 // drawn, nothing is heard, and the render bracket still calls the application's render hook.
 #include "app/devices.h"
 
+#include "audio/audio_device.h"
+#include "audio/sound.h"
+#include "runtime/init.h"
+
 namespace hexwend::app {
 
 void registerDeviceModules() {
     // [graphics] rtAddModuleInit(rt_graphics_Init);
-    // [audio] rtAddModuleInit(<the audio module's initialisation>);
+    rtAddModuleInit(rt_audio_Init);
 }
 
 // --- Render device ([graphics]) ----------------------------------------------------------
@@ -43,23 +47,24 @@ void discardGraphics(c_GameDelegate& /*delegate*/) {
 
 // --- Audio device ([audio]) --------------------------------------------------------------
 
-void createAudioDevice(c_GameDelegate& /*delegate*/) {
-    // [audio] gc_assign(delegate.m_audio, new gxtkAudio()); gc_assign(rt_audio_device, ...);
+void createAudioDevice(c_GameDelegate& delegate) {
+    gc_assign(delegate.m_audio, new gxtkAudio());
+    rt_audio_SetAudioDevice(delegate.m_audio);
 }
 
-void suspendAudio(c_GameDelegate& /*delegate*/) {
-    // [audio] delegate.m_audio->Suspend();
+void suspendAudio(c_GameDelegate& delegate) {
+    if (delegate.m_audio) delegate.m_audio->Suspend();
 }
 
-void resumeAudio(c_GameDelegate& /*delegate*/) {
-    // [audio] delegate.m_audio->Resume();
+void resumeAudio(c_GameDelegate& delegate) {
+    if (delegate.m_audio) delegate.m_audio->Resume();
 }
 
 // --- Both ----------------------------------------------------------------------------------
 
-void markDevices(c_GameDelegate& /*delegate*/) {
+void markDevices(c_GameDelegate& delegate) {
     // [graphics] gc_mark_q(delegate.m_graphics);
-    // [audio] gc_mark_q(delegate.m_audio);
+    gc_mark_q(delegate.m_audio);
 }
 
 } // namespace hexwend::app
