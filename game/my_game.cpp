@@ -1,5 +1,6 @@
 #include "game/my_game.h"
 
+#include "framework/quzo.h"
 #include "host/rt_game.h"
 
 c_MyGame* c_MyGame::m_new() {
@@ -20,7 +21,7 @@ int rtMain() {
 namespace hexwend::game {
 
 void registerModules() {
-    hexwend::app::registerModules();
+    hexwend::framework::registerModules();
 }
 
 } // namespace hexwend::game
