@@ -5,8 +5,15 @@
 
 #include <GLFW/glfw3.h>
 
+#include <cstdio>
+
 RtGlfwGame* RtGlfwGame::_glfwGame = nullptr;
 int glfwGraphicsSeq = 0;
+
+void onGlfwError(int code, const char* text) {
+    std::printf("GLFW Error: err=%i, msg=%s\n", code, text ? text : "");
+    std::fflush(stdout);
+}
 
 namespace hexwend::host {
 namespace {

@@ -5,13 +5,7 @@
 
 #include <GLFW/glfw3.h>
 
-#include <cstdio>
 #include <cstdlib>
-
-void onGlfwError(int code, const char* text) {
-    std::printf("GLFW Error: err=%i, msg=%s\n", code, text ? text : "");
-    std::fflush(stdout);
-}
 
 int rt_std_main(int argCount, const char** args) {
     return hexwend::host::startRuntime(argCount, args, rtMain);
