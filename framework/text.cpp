@@ -103,7 +103,8 @@ int rt_quzo_Text(float x, float y, String text, float alignX, float alignY, floa
     if (rt_quzo_QUZO_Font == 0) return 0;
 
     // The one allocation: the text behind a leading space.
-    const String prefixed = " " + text;
+    static const String space(" ");
+    const String prefixed = space + text;
     const String::Char* chars = prefixed.Data();
     const int n = prefixed.Length();
     const int* kern = rt_quzo_QUZO_FontKern.Data();
