@@ -3,6 +3,7 @@
 #include "tests/framework/framework_support.h"
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace hexwend::testing {
@@ -259,6 +260,35 @@ TEST_F(TextTest, LoadFontWithoutTheFile) {
     EXPECT_EQ(rt_quzo_QUZO_ImgD[98], 128);
     EXPECT_EQ(rt_quzo_QUZO_Img[98], nullptr);
     EXPECT_EQ(rt_quzo_QUZO_ImgW[98], 0.0f);
+}
+
+TEST_F(TextTest, DebugModeWritesTheStatisticsLine) {
+    rt_quzo_QUZO_DebugMode = 1;
+    rt_quzo_QUZO_Data[1] = 60.7f;
+    rt_quzo_QUZO_Data[2] = 59;
+    rt_quzo_QUZO_Data[3] = 123;
+    rt_quzo_SetRot(30);
+    rt_quzo_Buffer();
+    // Half size, no rotation, from (16, jscrh - 32) with the glyph centres 11 lower; published
+    // since it makes enough records.
+    const std::string line = "Update 60 - Render 59 (123 sprites)";
+    std::vector<int> frames;
+    for (char c : line) {
+        if (c != ' ') frames.push_back(c - 32);
+    }
+    ASSERT_EQ(rt_quzo_Bufferup, int(frames.size()));
+    for (int i = 0; i < rt_quzo_Bufferup; ++i) {
+        EXPECT_EQ(bufferRecord(i).frame(), frames[size_t(i)]) << i;
+        EXPECT_EQ(bufferRecord(i).sizeX(), 0.5f);
+        EXPECT_EQ(bufferRecord(i).rotation(), 0.0f);
+        EXPECT_EQ(bufferRecord(i).y(), 579.0f);
+    }
+    EXPECT_EQ(bufferRecord(0).x(), 28.0f);
+
+    // Without a font there is nothing to write.
+    rt_quzo_QUZO_Font = 0;
+    rt_quzo_Buffer();
+    EXPECT_EQ(rt_quzo_Sprtup, 0);
 }
 
 TEST(TextHelpers, RightAlignedField) {
