@@ -7,7 +7,9 @@
 //   char <code>               a character arrived since the previous update
 //   click <x> <y>             the left button went down at this pointer position
 //
-// Options: --updates prints every update; --seconds N ends the program after N seconds.
+// Options: --updates prints every update; --seconds N ends the program after N seconds;
+// --no-app creates no application object; --throw-at-start throws a game exception out of
+// the game's main function.
 #include "app/app.h"
 #include "host/rt_game.h"
 
@@ -21,6 +23,8 @@ namespace {
 
 bool printUpdates = false;
 double endAfter = 0;
+bool createApp = true;
+bool throwAtStart = false;
 
 class ProbeApp : public c_App {
   public:
@@ -57,7 +61,8 @@ class ProbeApp : public c_App {
 } // namespace
 
 int rtMain() {
-    (new ProbeApp())->m_new();
+    if (createApp) (new ProbeApp())->m_new();
+    if (throwAtStart) throw new ThrowableObject();
     return 0;
 }
 
@@ -65,6 +70,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--updates") == 0) printUpdates = true;
         if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) endAfter = std::atof(argv[++i]);
+        if (std::strcmp(argv[i], "--no-app") == 0) createApp = false;
+        if (std::strcmp(argv[i], "--throw-at-start") == 0) throwAtStart = true;
     }
     hexwend::app::registerModules();
     RtVorpixGame::Main(argc, const_cast<const char**>(argv));
