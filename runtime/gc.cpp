@@ -45,7 +45,9 @@ bool takePending(void* block, uint32_t* size) {
     for (int i = pendingCount - 1; i >= 0; --i) {
         if (pending[i].block == block) {
             *size = pending[i].size;
-            pending[i] = pending[--pendingCount];
+            // Usually the newest entry: then nothing moves (copying it onto itself would also
+            // read back, as one wide load, the entry just written, which stalls).
+            if (i != --pendingCount) pending[i] = pending[pendingCount];
             return true;
         }
     }
@@ -124,6 +126,14 @@ void releaseBlock(void* block, int size) {
     }
 }
 
+// Destroys a dead object and returns its block. The size is read while the object is still
+// alive; the destructor is the object's own, through its virtual table.
+void destroy(gc_object* p) {
+    int size = int(sizeOf(p));
+    p->~gc_object();
+    releaseBlock(p, size);
+}
+
 [[noreturn]] void outOfMemory() {
     std::fputs("Out of memory in the collector\n", stdout);
     std::fflush(stdout);
@@ -162,9 +172,7 @@ void* gc_object::operator new(size_t size) {
 }
 
 void gc_object::operator delete(gc_object* p, std::destroying_delete_t) {
-    int size = int(sizeOf(p));
-    p->~gc_object();
-    releaseBlock(p, size);
+    destroy(p);
 }
 
 void gc_object::operator delete(void* p) {
@@ -186,7 +194,7 @@ void* gc_object_alloc(int size) {
     while (gc_free_bytes > goal && !isEmpty(&gc_free_list)) {
         gc_object* dead = gc_free_list.succ;
         unlink(dead);
-        delete dead;
+        destroy(dead);
     }
 
     gc_object* p = nullptr;
@@ -272,7 +280,7 @@ void gc_flush_free(int bytes) {
     while (gc_free_bytes > goal && !isEmpty(&gc_free_list)) {
         gc_object* dead = gc_free_list.succ;
         unlink(dead);
-        delete dead;
+        destroy(dead);
     }
 }
 
@@ -287,8 +295,8 @@ void gc_reset() {
         while (!isEmpty(list)) {
             gc_object* dead = list->succ;
             unlink(dead);
-            gc_free_bytes += int(sizeOf(dead)); // gc_object_free takes it off again
-            delete dead;
+            gc_free_bytes += int(sizeOf(dead)); // releasing the block takes it off again
+            destroy(dead);
         }
     }
     gc_markbit = 1;
