@@ -3,6 +3,8 @@
 #include "framework/quzo.h"
 #include "host/rt_game.h"
 
+using namespace hexwend::framework;
+
 c_MyGame* c_MyGame::m_new() {
     c_App::m_new();
     return this;
@@ -10,6 +12,105 @@ c_MyGame* c_MyGame::m_new() {
 
 int c_MyGame::p_OnCreate() {
     rt_app_SetUpdateRate(60);
+    return 0;
+}
+
+int c_MyGame::p_OnResume() {
+    rt_quzo_QUZO_CanSend = 1;
+    return 0;
+}
+
+int c_MyGame::p_OnUpdate() {
+    // 1. Scores waiting to be sent.
+    if (rt_quzo_QUZO_ForceSend == 1) p_SendScores(0);
+
+    // 2. A fresh draw list with the default style.
+    rt_quzo_Sprtup = 0;
+    rt_quzo_ResetDraw();
+
+    // 3.
+    rt_quzo_UpdateWorld();
+
+    // 4. One loading step while the assets load.
+    if (rt_quzo_QUZO_Loader > 0) p_LoadScreen();
+
+    // 5. Once loaded (also when the step above has just finished), the mode's work unless
+    // an overlay is open, then the overlays.
+    if (rt_quzo_QUZO_Loader == 0) {
+        // The main menu slides in afresh whenever mode 0 returns.
+        if (rt_quzo_QUZO_GameMode != kModeMainMenu) rt_quzo_QUZO_MenuPos[10] = -64;
+
+        if (rt_quzo_QUZO_OptCred == kOverlayNone) {
+            switch (rt_quzo_QUZO_GameMode) {
+            case kModeMainMenu:
+                p_MainMenu();
+                break;
+            case kModeToMenu:
+                p_GotoMenu();
+                break;
+            case kModePlaying:
+                // The game keeps running through its end sequence, even if it was paused.
+                if (rt_quzo_QUZO_EndofGame > 0) {
+                    rt_quzo_QUZO_Paused = 0;
+                    p_Game();
+                } else if (rt_quzo_QUZO_Paused == 0) {
+                    p_Game();
+                }
+                rt_quzo_InGame();
+                break;
+            case kModeToGame:
+                p_GotoGame();
+                break;
+            default:
+                break;
+            }
+            // The end-of-game overlay outlives the game: it runs on over the menu.
+            if (rt_quzo_QUZO_EndofGame > 0) rt_quzo_GameOver();
+        }
+        runOverlays();
+    }
+
+    // 6. Particles, then the drawing is published for the renders.
+    rt_quzo_Buffer();
+
+    // 7. Finished network operations are delivered here, after all of the update's work,
+    // once the network layer is part of the game (rt_asyncevent_UpdateAsyncEvents while no
+    // event source is being dispatched).
+    return 0;
+}
+
+int c_MyGame::p_OnRender() {
+    rt_quzo_RenderWorld();
+    return 0;
+}
+
+// --- The game's own work -----------------------------------------------------------------
+//
+// The score sending, the loading sequence, the menus, the transitions into and out of a game
+// and the play itself arrive with the game; until then each does nothing, so the update
+// stays at loading step 1 with only the framework's housekeeping running.
+
+int c_MyGame::p_SendScores(int) {
+    return 0;
+}
+
+int c_MyGame::p_LoadScreen() {
+    return 0;
+}
+
+int c_MyGame::p_MainMenu() {
+    return 0;
+}
+
+int c_MyGame::p_GotoMenu() {
+    return 0;
+}
+
+int c_MyGame::p_GotoGame() {
+    return 0;
+}
+
+int c_MyGame::p_Game() {
     return 0;
 }
 
