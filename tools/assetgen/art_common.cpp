@@ -176,8 +176,8 @@ void drawHex(Canvas& cv, Vec2 c, float s, Rgba base, const HexStyle& st) {
     Path outerPath = roundedPolygon(outer, 3 * s);
 
     if (st.shadow) {
-        Mask sh = blur(rasterize(outerPath), 1.4f * s);
-        sh.shift(0, static_cast<int>(std::lround(2 * s)));
+        Mask sh = blur(rasterize(outerPath), 1.0f * s);
+        sh.shift(0, static_cast<int>(std::lround(1.5f * s)));
         cv.fill(sh, rgb(0x000000), 0.45f);
     }
     // Dark rim.

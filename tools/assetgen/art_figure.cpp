@@ -143,11 +143,11 @@ Pose run(int phase, bool carry) {
         break;
     case 1:
         p.leg[1] = 4;
-        p.leg[0] = -12;
-        p.lift[0] = 1.6f;
+        p.leg[0] = -14;
+        p.lift[0] = 1.8f;
         p.bob = 0.9f;
-        p.arm[1] = 0;
-        p.arm[0] = 0;
+        p.arm[1] = 15;
+        p.arm[0] = -12;
         break;
     case 2:
         p.leg[1] = -30;
@@ -156,12 +156,12 @@ Pose run(int phase, bool carry) {
         p.arm[0] = -35;
         break;
     default:
-        p.leg[1] = -12;
+        p.leg[1] = -14;
         p.leg[0] = 4;
-        p.lift[1] = 1.6f;
+        p.lift[1] = 1.8f;
         p.bob = 0.9f;
-        p.arm[1] = 0;
-        p.arm[0] = 0;
+        p.arm[1] = -12;
+        p.arm[0] = 15;
         break;
     }
     p.lean = 0.4f;

@@ -51,7 +51,7 @@ constexpr int kCell = 64;
 constexpr float kPen = kCell / 2.0f - 11.0f;
 constexpr float kGap = 2.0f;     // white-to-white gap between neighbouring glyphs
 constexpr float kEm = 32.0f;     // pixel size of the em square
-constexpr float kOutline = 1.8f; // dark outline around the white letters
+constexpr float kOutline = 1.5f; // dark outline around the white letters
 
 Rgba outlineColour() {
     return rgb(0x15131F);
@@ -119,14 +119,14 @@ void keycap(Canvas& c, int letter, bool pressed, Rgba faceTint) {
 // Pad pictograms: face buttons, shoulder buttons, the two small centre buttons, the d-pad.
 void faceButtons(Canvas& c, int lit, bool pressedLook) {
     const Vec2 at[4] = {
-        {kIconX, kIconY + 12}, {kIconX + 12, kIconY}, {kIconX - 12, kIconY}, {kIconX, kIconY - 12}};
+        {kIconX, kIconY + 14}, {kIconX + 14, kIconY}, {kIconX - 14, kIconY}, {kIconX, kIconY - 14}};
     const Rgba colours[4] = {rgb(0x4CD964), rgb(0xFF5A4E), rgb(0x4C9DFF), rgb(0xFFD43B)};
     Mask all;
-    for (Vec2 p : at) all = unite(all, rasterize(circle(p, 8)));
+    for (Vec2 p : at) all = unite(all, rasterize(circle(p, 9.5f)));
     drawOutlined(c, all, solid(rgb(0x5A6070)), outlineColour(), 2, 0.35f, 2);
     for (int i = 0; i < 4; ++i) {
         bool on = i == lit;
-        float r = on ? 8 : 6.5f;
+        float r = on ? 9.5f : 7.5f;
         Rgba col =
             on ? colours[i] : (pressedLook ? rgb(0x9AA0AE) : mix(colours[i], rgb(0x5A6070), 0.55f));
         Vec2 p = at[i];
@@ -139,26 +139,26 @@ void faceButtons(Canvas& c, int lit, bool pressedLook) {
 
 void shoulders(Canvas& c, int lit) {
     for (int side = 0; side < 2; ++side) {
-        float x = side == 0 ? kIconX - 22 : kIconX + 2;
+        float x = side == 0 ? kIconX - 25 : kIconX + 2;
         bool on = side == lit;
-        float y = kIconY - 10 + (on ? 0 : 2);
-        Mask m = rasterize(roundedRect(x, y, 20, 16, 7));
+        float y = kIconY - 13 + (on ? 0 : 2);
+        Mask m = rasterize(roundedRect(x, y, 23, 19, 8));
         Rgba col = on ? rgb(0xFFFFFF) : rgb(0x8A90A0);
         drawOutlined(c, m, vertical(y, y + 16, col, shade(col, 0.8f)), outlineColour(), 2, 0.35f,
                      2);
         const Font& f = boldFont();
-        float s = f.scaleForEm(13);
+        float s = f.scaleForEm(15);
         std::string label = side == 0 ? "L" : "R";
         float w = f.textWidth(label, s);
-        c.fill(f.text(label, s, x + 10 - w / 2, y + 13), rgb(0x2A2D3A));
+        c.fill(f.text(label, s, x + 11.5f - w / 2, y + 15), rgb(0x2A2D3A));
     }
-    c.fill(stroke({{kIconX - 20, kIconY + 16}, {kIconX + 20, kIconY + 16}}, 3), rgb(0xFFFFFF),
+    c.fill(stroke({{kIconX - 22, kIconY + 16}, {kIconX + 22, kIconY + 16}}, 3), rgb(0xFFFFFF),
            lit >= 0 ? 0.8f : 0.3f);
 }
 
 void centreButton(Canvas& c, bool menuLines) {
-    Mask m = rasterize(roundedRect(kIconX - 16, kIconY - 10, 32, 20, 10));
-    drawOutlined(c, m, vertical(kIconY - 10, kIconY + 10, rgb(0xF2F4F8), rgb(0xB8BECC)),
+    Mask m = rasterize(roundedRect(kIconX - 20, kIconY - 12, 40, 24, 12));
+    drawOutlined(c, m, vertical(kIconY - 12, kIconY + 12, rgb(0xF2F4F8), rgb(0xB8BECC)),
                  outlineColour(), 2, 0.35f, 2);
     if (menuLines) {
         for (int i = -1; i <= 1; ++i)
@@ -171,7 +171,7 @@ void centreButton(Canvas& c, bool menuLines) {
 }
 
 void dpad(Canvas& c, int lit) { // lit: 0 up, 1 down, 2 left, 3 right, −1 none
-    float a = 8, L = 20;
+    float a = 9, L = 23;
     Path cross = roundedRect(kIconX - a, kIconY - L, 2 * a, 2 * L, 3);
     cross.add(roundedRect(kIconX - L, kIconY - a, 2 * L, 2 * a, 3));
     Mask m = rasterize(cross);

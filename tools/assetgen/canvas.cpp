@@ -231,30 +231,43 @@ Mask subtract(const Mask& p, const Mask& q) {
 
 Mask dilate(const Mask& src, float radius) {
     if (src.empty()) return src;
-    int r = static_cast<int>(std::ceil(radius + 0.5f));
+    // A pixel of coverage c at distance d reaches about c − 0.5 past its centre, so the grown
+    // shape covers a pixel by about r + c − d (clamped to 0 … 1).
+    int r = static_cast<int>(std::ceil(radius + 1));
     Mask m = src.padded(r);
     Mask out(m.x0, m.y0, m.w, m.h);
     struct Tap {
         int dx, dy;
-        float w;
+        float d;
     };
     std::vector<Tap> taps;
     for (int dy = -r; dy <= r; ++dy)
         for (int dx = -r; dx <= r; ++dx) {
             float d = std::sqrt(static_cast<float>(dx * dx + dy * dy));
-            float w = std::clamp(radius + 0.5f - d, 0.0f, 1.0f);
-            if (w > 0) taps.push_back({dx, dy, w});
+            if (d < radius + 1) taps.push_back({dx, dy, d});
         }
+    // Only edge pixels spread outwards: an inner pixel is always beaten by the edge pixel
+    // between it and any point outside.
+    auto cov = [&](int x, int y) {
+        return (x < 0 || y < 0 || x >= m.w || y >= m.h) ? 0.0f
+                                                        : m.v[static_cast<size_t>(y) * m.w + x];
+    };
     for (int y = 0; y < m.h; ++y)
         for (int x = 0; x < m.w; ++x) {
-            float best = 0;
-            for (const Tap& t : taps) {
-                int sx = x + t.dx, sy = y + t.dy;
-                if (sx < 0 || sy < 0 || sx >= m.w || sy >= m.h) continue;
-                float c = m.v[static_cast<size_t>(sy) * m.w + sx] * t.w;
-                if (c > best) best = c;
+            float c = cov(x, y);
+            if (c <= 0) continue;
+            if (c >= 1 && cov(x - 1, y) >= 1 && cov(x + 1, y) >= 1 && cov(x, y - 1) >= 1 &&
+                cov(x, y + 1) >= 1) {
+                out.v[static_cast<size_t>(y) * m.w + x] = 1;
+                continue;
             }
-            out.v[static_cast<size_t>(y) * m.w + x] = best;
+            for (const Tap& t : taps) {
+                int tx = x + t.dx, ty = y + t.dy;
+                if (tx < 0 || ty < 0 || tx >= m.w || ty >= m.h) continue;
+                float& o = out.v[static_cast<size_t>(ty) * m.w + tx];
+                float v = std::min(1.0f, radius + c - t.d);
+                if (v > o) o = v;
+            }
         }
     return out;
 }
