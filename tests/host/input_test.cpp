@@ -257,13 +257,20 @@ TEST(JoystickLayoutTest, InputsTheDeviceLacksReadAsZero) {
 
 class HostJoystickTest : public ::testing::Test {
   protected:
-    void SetUp() override { startBareRuntime(); }
+    // The arrays are made after the runtime start, which destroys every collected object.
+    void SetUp() override {
+        startBareRuntime();
+        joyx = Array<float>(2);
+        joyy = Array<float>(2);
+        joyz = Array<float>(2);
+        buttons = Array<bool>(32);
+    }
 
     bool poll(int port) { return game.PollJoystick(port, joyx, joyy, joyz, buttons); }
 
     HeadlessGame game;
-    Array<float> joyx = Array<float>(2), joyy = Array<float>(2), joyz = Array<float>(2);
-    Array<bool> buttons = Array<bool>(32);
+    Array<float> joyx, joyy, joyz;
+    Array<bool> buttons;
 };
 
 TEST_F(HostJoystickTest, PortsNumberThePresentJoysticksInOrder) {
