@@ -100,13 +100,18 @@ void drawFigure(Canvas& c, const Placement& pl, const Pose& p) {
     part(c, pl, circle(headC, 4.4f),
          radial(pl.at({headC.x - 1, headC.y - 1.2f}), 5 * pl.scale,
                 {{0, mix(kSkin, rgb(0xFFFFFF), 0.2f)}, {1, kSkin}}));
-    Path cap = arc(headC, 4.7f, 0.0f, 180, 360);
-    cap.add(roundedRect(headC.x - 0.5f, headC.y - 1.6f, 6.0f, 1.6f, 0.7f));
+    // The cap: the upper half of a flattened dome over the brow, with a peak forward.
+    Vec2 capC{headC.x - 0.2f, headC.y - 1.0f};
+    Contour dome;
+    for (int i = 0; i <= 24; ++i) dome.push_back(polar(capC, 1, 180 + 7.5f * i));
+    for (Vec2& q : dome) q = {capC.x + (q.x - capC.x) * 4.7f, capC.y + (q.y - capC.y) * 3.7f};
+    Path cap = polygon(dome);
+    cap.add(roundedRect(capC.x, capC.y - 1.3f, 5.6f, 1.5f, 0.7f));
     part(c, pl, cap,
-         vertical(pl.y(headC.y - 4.7f), pl.y(headC.y), mix(kCap, rgb(0xFFFFFF), 0.2f),
+         vertical(pl.y(capC.y - 3.7f), pl.y(capC.y), mix(kCap, rgb(0xFFFFFF), 0.2f),
                   shade(kCap, 0.85f)),
          0.8f);
-    c.fill(pl.path(circle({headC.x - 0.2f, headC.y - 4.5f}, 0.9f)), rgb(0xFFFFFF)); // button on top
+    c.fill(pl.path(circle({capC.x, capC.y - 3.6f}, 0.9f)), rgb(0xFFFFFF)); // button on top
     // Face: eye and a small smile on the forward side.
     Vec2 eye{headC.x + 2.0f, headC.y + 0.8f};
     if (p.eyes == 0) {

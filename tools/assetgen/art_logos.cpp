@@ -103,8 +103,8 @@ bool makeTitle(const Output& out) {
 // badge with a ring of hexes around a rounded "q", and the name below it.
 bool makeFrameworkLogo(const Output& out) {
     Canvas c(1024, 1024);
-    const Vec2 centre{512, 420};
-    const float r = 330;
+    const Vec2 centre{512, 375};
+    const float r = 305;
     Mask disc = rasterize(circle(centre, r), 1024, 1024);
     Mask sh = blur(dilate(disc, 14), 18);
     sh.shift(0, 20);
@@ -126,12 +126,12 @@ bool makeFrameworkLogo(const Output& out) {
         HexStyle st;
         st.variant = i;
         st.inset = 4;
-        drawHex(c, polar(centre, r * 0.66f, -90 + 60.0f * i), 1.75f, petals[i], st);
+        drawHex(c, polar(centre, r * 0.66f, -90 + 60.0f * i), 1.62f, petals[i], st);
     }
     const Font& f = boldFont();
-    float sc = f.scaleForEm(330);
+    float sc = f.scaleForEm(305);
     float w = f.textWidth("q", sc);
-    Mask q = f.text("q", sc, centre.x - w / 2, centre.y + 70);
+    Mask q = f.text("q", sc, centre.x - w / 2, centre.y + 65);
     c.fill(dilate(q, 10), rgb(0x2B1F3A));
     c.fill(q, vertical(centre.y - 120, centre.y + 160, rgb(0xFFFFFF), rgb(0xCFC6FF)));
     applyRelief(c, q, relief(q, 6), 0.4f);
@@ -142,18 +142,18 @@ bool makeFrameworkLogo(const Output& out) {
            vertical(centre.y - r, centre.y - r * 0.1f, rgb(0xFFFFFF, 0.35f), rgb(0xFFFFFF, 0.0f)));
 
     // The name under the badge.
-    float ns = f.scaleForEm(190);
+    float ns = f.scaleForEm(165);
     std::string name = "QUZO";
     float tracking = 18;
     float nw = f.textWidth(name, ns, tracking);
-    Mask word = f.text(name, ns, 512 - nw / 2, 965, tracking);
+    Mask word = f.text(name, ns, 512 - nw / 2, 875, tracking);
     Mask wordRim = dilate(word, 14);
     Mask wsh = blur(wordRim, 8);
     wsh.shift(0, 10);
     c.fill(wsh, rgb(0x000000), 0.4f);
     c.fill(wordRim, rgb(0x2B1F3A));
     c.fill(dilate(word, 7), rgb(0xFFFFFF));
-    c.fill(word, vertical(830, 965, rgb(0x7A68E8), rgb(0x2E2280)));
+    c.fill(word, vertical(755, 875, rgb(0x7A68E8), rgb(0x2E2280)));
     applyRelief(c, word, relief(word, 5), 0.35f);
     return out.png("common/QUZOLogo.png", c);
 }

@@ -143,14 +143,18 @@ Canvas lowerPiece() {
         c.fill(ellipse({x, y + 10 * spots[i][2]}, 34 * spots[i][2], 5 * spots[i][2]), rgb(0x2F6A30),
                0.6f);
     }
-    // The figure on the crest, carrying a hex.
-    float fx = 610, groundY = ridge(fx, fb, a1, f1, p1, a2, f2, p2) + 6;
-    const float s = 5.0f;
-    drawFigurePose(c, {fx - 18 * s, groundY - 35 * s}, s, 11);
-    HexStyle carried;
-    carried.variant = 0;
-    carried.emblemRow = 3;
-    drawHex(c, {fx, groundY - 35 * s + 18 * s - 12 * s}, s / 2, hexColour(3).base, carried);
+    // The figure on the crest, waving, beside a little pile of hexes.
+    float fx = 760, groundY = ridge(fx, fb, a1, f1, p1, a2, f2, p2) + 6;
+    const float s = 4.2f;
+    const Vec2 pile[3] = {
+        {fx - 95, groundY - 26}, {fx - 150, groundY - 22}, {fx - 122, groundY - 66}};
+    for (int i = 0; i < 3; ++i) {
+        HexStyle st;
+        st.variant = 2 * i + 1;
+        st.emblemRow = rows[(i + 1) % 4];
+        drawHex(c, pile[i], 0.85f, hexColour(rows[(i + 1) % 4]).base, st);
+    }
+    drawFigurePose(c, {fx - 18 * s, groundY - 35 * s}, s, 35);
     return c;
 }
 

@@ -444,9 +444,8 @@ bool makeCircles(const Output& out) {
     return out.png("common/circle.png", sheet.canvas);
 }
 
-// The score panel: drawn at the right edge of the main menu and mirrored at the left. Its
-// text (header 96 above the centre, five rows from 56 above to 56 below it) sits left of
-// the centre; the panel frames it and fades out towards the open side.
+// The score panel: drawn at the right edge of the main menu and mirrored at the left, with
+// its title in the band 96 above the centre and five rows of scores below it.
 bool makeScoreboard(const Output& out) {
     Canvas c(256, 256);
     Mask panel = rasterize(roundedRect(10, 12, 236, 232, 22), 256, 256);
@@ -459,22 +458,19 @@ bool makeScoreboard(const Output& out) {
     Mask header = intersect(panel, rasterize(roundedRect(14, 16, 228, 34, 16), 256, 256));
     c.fill(header, vertical(16, 50, rgb(0xFFD45A), rgb(0xE09A1E)));
     c.fill(intersect(header, rasterize(rect(14, 16, 228, 12), 256, 256)), rgb(0xFFFFFF), 0.25f);
-    // Five row stripes.
-    for (int i = 0; i < 5; ++i) {
-        float y = 72.0f + 28 * i - 12;
-        c.fill(roundedRect(20, y, 216, 24, 10), rgb(0xFFFFFF), i % 2 ? 0.06f : 0.12f);
-    }
-    // A faint honeycomb in the lower part, and a rim light.
-    for (int i = 0; i < 4; ++i) {
-        HexStyle st;
-        st.variant = i;
-        st.emblemRow = 1 + 2 * i;
-        st.sparkles = false;
-        st.shadow = false;
-        Canvas hexLayer(256, 256);
-        drawHex(hexLayer, {46.0f + 54 * i, 226}, 0.38f, hexColour(1 + 2 * i).base, st);
-        c.draw(hexLayer, 0, 0, 0.9f);
-    }
+    // A faint honeycomb behind the rows (the local and the online tables space their rows
+    // differently, so the panel draws no row lines of its own) and a soft light at the top.
+    Path comb;
+    for (int r = 0; r < 9; ++r)
+        for (int col = 0; col < 4; ++col) {
+            Vec2 p{22 + col * 71.25f + ((r % 2) ? 35.6f : 0), 66 + r * 24.0f};
+            Path h = polygon(hexCorners(p, 2, 0.5f));
+            h.add(polygon(hexCorners(p, 4, 0.5f)).reversed());
+            comb.add(h);
+        }
+    c.fill(intersect(rasterize(comb, 256, 256), panel), rgb(0xFFFFFF), 0.06f);
+    c.fill(intersect(panel, rasterize(ellipse({128, 56}, 130, 40), 256, 256)), rgb(0xFFFFFF),
+           0.06f);
     c.fill(subtract(panel, rasterize(roundedRect(13, 15, 230, 226, 20), 256, 256)), rgb(0xFFFFFF),
            0.35f);
     return out.png("common/scoreboard.png", c);

@@ -212,20 +212,33 @@ bool writePreview(const std::string& dataDir, const std::string& previewDir) {
         ok = save(out, "scene_play.png", c) && ok;
     }
 
-    // The main menu.
-    {
+    // The main menu: the main list behind the closed curtain, and the difficulty list with
+    // the curtain open and the score panels at the screen's edges.
+    for (int open = 0; open < 2; ++open) {
         Canvas c(800, 600);
         c.fill(rect(0, 0, W, H), rgb(0x508C50));
         menu.draw(c, 0, W / 2, H / 2, 0.85f, 0.85f);
         menu.draw(c, 2, W / 2, H / 2, 0.85f, 0.85f);
         menu.draw(c, 1, W / 2, H / 2, 0.85f, 0.85f);
+        float m = open ? -2 * W : 0;
+        c.fill(polygon({{m - 124, -128}, {W + m + 132, H + 128}, {m - 124, H + 128}}),
+               rgb(0x646400), 0.75f);
+        c.fill(polygon({{-m - 128, -128}, {W - m + 132, -128}, {W - m + 132, H + 128}}),
+               rgb(0x643200), 0.75f);
+        if (open) {
+            const char16_t* items[] = {u"Easy", u"> Normal", u"Hard"};
+            for (int k = 0; k < 3; ++k)
+                drawText(c, font, W / 4, H - 48 * 3 + 48 * k, items[k], 0, 1, 1);
+            icons.draw(c, 11, 64, 64, 1, 1, 0, {1, 1, 1, 0.75f});
+        } else {
+            const char16_t* items[] = {u"> Start Game", u"Name - Player", u"Options", u"Credits",
+                                       u"Quit"};
+            for (int k = 0; k < 5; ++k)
+                drawText(c, font, W / 4, H - 200 + 40 * k, items[k], 0, 1, 0.75f);
+        }
         title.draw(c, 0, W / 2, 128, 0.4f, 0.4f);
         icons.draw(c, 10, W - 64, 48);
-        const char16_t* items[] = {u"> Start Game", u"Name - Player", u"Options", u"Credits",
-                                   u"Quit"};
-        for (int k = 0; k < 5; ++k)
-            drawText(c, font, W / 4, H - 200 + 40 * k, items[k], 0, 1, 0.75f);
-        float bx = W - 140, by = H - 190, top = by - 96;
+        float bx = 3 * W + m + 64, by = H - 190, top = by - 96;
         board.draw(c, 0, bx, by);
         drawText(c, font, bx - 64, top, u"Top 5", 1, 1, 0.5f);
         const char16_t* scores[] = {u"    1250", u"     980", u"     455", u"      90",
@@ -238,11 +251,34 @@ bool writePreview(const std::string& dataDir, const std::string& previewDir) {
                                {0.1f, 1, 0.1f, 1},
                                {0.1f, 1, 1, 1}};
         for (int i = 0; i < 5; ++i)
-            stars.draw(c, 0, bx - 100 + 22 * i, (H - 78) - 40 * (i + 1) / 5.0f, 0.4f, 0.4f,
+            stars.draw(c, 0, bx - 100 + 22 * i, (H - 78) - 40 * (5 - i) / 5.0f, 0.4f, 0.4f,
                        15.0f * i, marks[i]);
         board.draw(c, 0, W - bx, by, -1, 1);
         drawText(c, font, W - bx + 64, top, u"Online", 1, 1, 0.45f);
-        ok = save(out, "scene_menu.png", c) && ok;
+        ok = save(out, open ? "scene_menu_difficulty.png" : "scene_menu.png", c) && ok;
+    }
+
+    // The score panel on its own, as drawn at the right edge and mirrored at the left.
+    {
+        Canvas c(600, 300);
+        c.fill(rect(0, 0, 600, 300), rgb(0x3A6A4A));
+        float bx = 150, by = 150, top = by - 96;
+        board.draw(c, 0, bx, by);
+        drawText(c, font, bx - 64, top, u"Top 5", 1, 1, 0.5f);
+        const char16_t* scores[] = {u"    1250", u"     980", u"     455", u"      90",
+                                    u"       0"};
+        for (int i = 0; i < 5; ++i)
+            drawText(c, font, bx - 56, top + 40 + 28 * i, scores[i], 1, 1, 0.5f);
+        float ox = 450;
+        board.draw(c, 0, ox, by, -1, 1);
+        drawText(c, font, ox + 64, top, u"Online", 1, 1, 0.45f);
+        const char16_t* names[] = {u"Alex", u"Sam", u"Robin", u"Kim", u"Jo"};
+        for (int i = 0; i < 5; ++i) {
+            float h = top + 30 + 38 * i;
+            drawText(c, font, ox + 6, h, names[i], 0, 1, 0.45f);
+            drawText(c, font, ox + 56, h + 16, scores[i], 1, 1, 0.45f);
+        }
+        ok = save(out, "scene_scoreboard.png", c) && ok;
     }
 
     // The loading screen, the logo assembled.
