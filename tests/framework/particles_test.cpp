@@ -488,6 +488,9 @@ TEST(ParticleUpdateTest, UpdatesWith250LiveParticlesAllocateNoCollectedObjects) 
     const int before = gc_new_bytes;
     game.update(1000);
     EXPECT_EQ(gc_new_bytes, before);
+
+    gc_clear_roots();
+    gc_reset(); // closes the audio device
 }
 
 } // namespace
