@@ -106,6 +106,25 @@ TEST_F(DeviceTest, LoopingMusicKeepsPlayingAndFinishedMusicReadsStopped) {
     }
 }
 
+TEST_F(DeviceTest, PlayingOnABusyChannelReplacesItsSound) {
+    open();
+    gxtkSample* first = loadTone(440, 3.0);
+    gxtkSample* second = loadTone(1000, 3.0);
+    ASSERT_EQ(audio->PlaySample(first, 6, 0), 0);
+    wait(250);
+    ASSERT_EQ(audio->PlaySample(second, 6, 0), 0);
+    EXPECT_EQ(audio->channels[6].sample, second);
+    wait(250);
+    StereoRecording rec = close();
+    auto [from, to] = steadyPart(rec);
+    ASSERT_GT(to, from + 4410);
+    std::vector<double> head(rec.left.begin() + long(from), rec.left.begin() + long(from + 4410));
+    std::vector<double> tail(rec.left.begin() + long(to - 4410), rec.left.begin() + long(to));
+    EXPECT_GT(tonePower(head, 440, rec.rate), 50 * tonePower(head, 1000, rec.rate));
+    EXPECT_GT(tonePower(tail, 1000, rec.rate), 50 * tonePower(tail, 440, rec.rate))
+        << "the first sound stopped when the second started";
+}
+
 TEST_F(DeviceTest, PausedChannelStaysPausedAcrossSuspendAndResume) {
     open();
     gxtkSample* low = loadTone(440, 3.0);
