@@ -82,16 +82,18 @@ String rt_data_FixDataPath(String path) {
 
 String RtGlfwGame::PathToFilePath(String path) {
     if (!path.StartsWith(String("vorpix:"))) return path;
-    if (_appDir.Length() == 0) {
+    // Loaders may map paths on a worker thread; the folders are fixed once computed, and
+    // later reads only copy their characters.
+    std::call_once(_foldersOnce, [this] {
         std::string folder = hexwend::platform::executableFolder();
         _appDir =
             String::FromBytes(reinterpret_cast<const unsigned char*>(folder.data()), folder.size());
-    }
+        _internalDir = _appDir + String("/internal");
+    });
     if (path.StartsWith(String("vorpix://data/"))) {
         return _appDir + String("/data/") + path.Slice(14);
     }
     if (path.StartsWith(String("vorpix://internal/"))) {
-        if (_internalDir.Length() == 0) _internalDir = _appDir + String("/internal");
         return _internalDir + String("/") + path.Slice(18);
     }
     if (path.StartsWith(String("vorpix://external/"))) {

@@ -8,6 +8,7 @@
 #include "runtime/string.h"
 
 #include <cstdio>
+#include <mutex>
 
 struct GLFWwindow;
 
@@ -232,6 +233,8 @@ class RtGlfwGame : public RtGame {
 
   private:
     hexwend::host::WindowSystem* _system;
+    // The folders are computed once, by whichever thread maps a path first.
+    std::once_flag _foldersOnce;
 };
 
 class RtVorpixGame : public RtGlfwGame {
