@@ -6,3 +6,12 @@ hexwend_test_suite(framework_flow_test
 if(TARGET assets)
   add_dependencies(framework_flow_test assets)
 endif()
+
+# F4 on the real binary under a private X server.
+if(TARGET hexwend AND EXISTS ${PROJECT_SOURCE_DIR}/tests/e2e/e2e_util.py)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME e2e_function_keys
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-xvfb ${Python3_EXECUTABLE}
+            ${PROJECT_SOURCE_DIR}/tests/e2e/function_keys_e2e.py $<TARGET_FILE:hexwend>)
+  set_tests_properties(e2e_function_keys PROPERTIES TIMEOUT 120)
+endif()
