@@ -7,6 +7,11 @@ if(TARGET assets)
   add_dependencies(framework_flow_test assets)
 endif()
 
+# The collector's roots: every module global holding an object or an array keeps it alive.
+hexwend_test_suite(framework_roots_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/roots_test.cpp
+  LIBS hexwend_framework hexwend_test_support)
+
 # F4 on the real binary under a private X server.
 if(TARGET hexwend AND EXISTS ${PROJECT_SOURCE_DIR}/tests/e2e/e2e_util.py)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
