@@ -1,4 +1,5 @@
 #include "tools/assetgen/art.h"
+#include "tools/assetgen/dmath.h"
 
 #include <cmath>
 
@@ -63,12 +64,12 @@ void drawFigure(Canvas& c, const Placement& pl, const Pose& p) {
     auto footAt = [&](int i) {
         float a = p.leg[i] * kPi / 180;
         float len = 3.1f + p.bob - p.lift[i];
-        return Vec2{hip[i].x + std::sin(a) * len, hip[i].y + std::cos(a) * len};
+        return Vec2{hip[i].x + dsin(a) * len, hip[i].y + dcos(a) * len};
     };
     auto handAt = [&](int i) {
         if (p.carry) return Vec2{kX + (i == 0 ? -5.2f : 5.2f), 20.6f};
         float a = p.arm[i] * kPi / 180;
-        return Vec2{shoulder[i].x + std::sin(a) * 4.2f, shoulder[i].y + std::cos(a) * 4.2f};
+        return Vec2{shoulder[i].x + dsin(a) * 4.2f, shoulder[i].y + dcos(a) * 4.2f};
     };
 
     // A soft contact shadow on the floor when standing.
@@ -201,7 +202,7 @@ Pose jump(int stage, bool carry) { // 0 crouch, 1 launch, 2 rise, 3 apex, 4 fall
 
 Pose wave(int k) {
     Pose p = stand(false);
-    p.arm[1] = 140 + 25 * std::sin(k * kPi / 2);
+    p.arm[1] = 140 + 25 * dsin(k * kPi / 2);
     p.arm[0] = -5;
     p.eyes = 2;
     return p;

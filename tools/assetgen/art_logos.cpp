@@ -1,4 +1,5 @@
 #include "tools/assetgen/art.h"
+#include "tools/assetgen/dmath.h"
 #include "tools/assetgen/font.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ Mask bouncyText(const std::string& s, float emX, float emY, float centreX, float
     Mask out;
     for (size_t i = 0; i < s.size(); ++i) {
         int ch = static_cast<unsigned char>(s[i]);
-        float dy = bounce * std::sin(static_cast<float>(i) * 1.7f + 0.6f);
+        float dy = bounce * dsin(static_cast<float>(i) * 1.7f + 0.6f);
         out = unite(out, f.glyph(ch, sx, sy, pen, baseline + dy));
         pen += f.advance(ch) * sx + tracking;
     }

@@ -1,4 +1,5 @@
 #include "tools/assetgen/art.h"
+#include "tools/assetgen/dmath.h"
 
 #include <cmath>
 
@@ -13,7 +14,7 @@ Path hill(float baseY, float amp1, float freq1, float phase1, float amp2, float 
           float phase2) {
     Contour pts;
     for (int x = -8; x <= kSize + 8; x += 8) {
-        float y = baseY + amp1 * std::sin(x * freq1 + phase1) + amp2 * std::sin(x * freq2 + phase2);
+        float y = baseY + amp1 * dsin(x * freq1 + phase1) + amp2 * dsin(x * freq2 + phase2);
         pts.push_back({static_cast<float>(x), y});
     }
     pts.push_back({kSize + 8.0f, kSize + 8.0f});
@@ -23,7 +24,7 @@ Path hill(float baseY, float amp1, float freq1, float phase1, float amp2, float 
 
 float ridge(float x, float baseY, float amp1, float freq1, float phase1, float amp2, float freq2,
             float phase2) {
-    return baseY + amp1 * std::sin(x * freq1 + phase1) + amp2 * std::sin(x * freq2 + phase2);
+    return baseY + amp1 * dsin(x * freq1 + phase1) + amp2 * dsin(x * freq2 + phase2);
 }
 
 // The sky: a dusk gradient, a faint honeycomb, soft coloured lights and far hills.

@@ -1,4 +1,5 @@
 #include "tools/assetgen/canvas.h"
+#include "tools/assetgen/dmath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,12 +21,12 @@ Vec2 lerp(Vec2 a, Vec2 b, float t) {
 
 Vec2 polar(Vec2 centre, float radius, float degrees) {
     float r = degrees * kPi / 180.0f;
-    return {centre.x + radius * std::cos(r), centre.y + radius * std::sin(r)};
+    return {centre.x + radius * dcos(r), centre.y + radius * dsin(r)};
 }
 
 Affine Affine::rotate(float degrees) {
     float r = degrees * kPi / 180.0f;
-    float c = std::cos(r), s = std::sin(r);
+    float c = dcos(r), s = dsin(r);
     return {c, s, -s, c, 0, 0};
 }
 

@@ -1,4 +1,5 @@
 #include "tools/assetgen/preview.h"
+#include "tools/assetgen/dmath.h"
 
 #include "tools/assetgen/art.h"
 
@@ -193,8 +194,8 @@ bool writePreview(const std::string& dataDir, const std::string& previewDir) {
                 hexes.draw(c, frame, x, y);
             }
         for (int i = 0; i < 16; ++i)
-            sparks.draw(c, i, W / 2 + 40 * std::cos(i * 0.39f), 300 + 40 * std::sin(i * 0.39f),
-                        0.3f, 0.3f, 0, {1, 0.5f, 0.1f, 0.9f});
+            sparks.draw(c, i, W / 2 + 40 * dcos(i * 0.39f), 300 + 40 * dsin(i * 0.39f), 0.3f, 0.3f,
+                        0, {1, 0.5f, 0.1f, 0.9f});
         smoke.draw(c, 3, 150, 420, 3, 3, 0, {1, 1, 1, 0.3f});
         for (int i = 0; i < 6; ++i)
             shapes.draw(c, i, 520 + 14 * i, 380 + 9 * (i % 3), 0.3f, 0.3f, 0, {0.1f, 1, 1, 0.9f});

@@ -1,4 +1,5 @@
 #include "tools/assetgen/shapes.h"
+#include "tools/assetgen/dmath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,7 +32,7 @@ Contour ellipseContour(Vec2 c, float rx, float ry) {
     out.reserve(n);
     for (int i = 0; i < n; ++i) {
         float a = 2 * kPi * i / n;
-        out.push_back({c.x + rx * std::cos(a), c.y + ry * std::sin(a)});
+        out.push_back({c.x + rx * dcos(a), c.y + ry * dsin(a)});
     }
     return out;
 }
@@ -113,22 +114,22 @@ Path roundedPolygon(const std::vector<Vec2>& corners, float radius) {
         Vec2 prev = in[(i + n - 1) % n], cur = in[i], next = in[(i + 1) % n];
         Vec2 d1 = normalized(prev - cur), d2 = normalized(next - cur);
         float cosA = std::clamp(d1.x * d2.x + d1.y * d2.y, -1.0f, 1.0f);
-        float half = std::acos(cosA) * 0.5f;
-        float cut = std::min(
-            {radius / std::tan(half), length(prev - cur) * 0.5f, length(next - cur) * 0.5f});
-        float r = cut * std::tan(half);
+        float half = dacos(cosA) * 0.5f;
+        float cut =
+            std::min({radius / dtan(half), length(prev - cur) * 0.5f, length(next - cur) * 0.5f});
+        float r = cut * dtan(half);
         Vec2 p1 = cur + d1 * cut, p2 = cur + d2 * cut;
         Vec2 bis = normalized(d1 + d2);
-        Vec2 centre = cur + bis * (r / std::sin(half));
-        float a1 = std::atan2(p1.y - centre.y, p1.x - centre.x);
-        float a2 = std::atan2(p2.y - centre.y, p2.x - centre.x);
+        Vec2 centre = cur + bis * (r / dsin(half));
+        float a1 = datan2(p1.y - centre.y, p1.x - centre.x);
+        float a2 = datan2(p2.y - centre.y, p2.x - centre.x);
         // Clockwise on screen means increasing angle with y down.
         while (a2 < a1) a2 += 2 * kPi;
         if (a2 - a1 > kPi) a2 -= 2 * kPi;
         int steps = std::max(2, static_cast<int>(std::fabs(a2 - a1) * r * 0.8f) + 2);
         for (int s = 0; s <= steps; ++s) {
             float a = a1 + (a2 - a1) * s / steps;
-            out.push_back({centre.x + r * std::cos(a), centre.y + r * std::sin(a)});
+            out.push_back({centre.x + r * dcos(a), centre.y + r * dsin(a)});
         }
     }
     return Path(clockwise(out));
@@ -140,9 +141,9 @@ Path heart(Vec2 c, float size) {
     int n = 96;
     for (int i = 0; i < n; ++i) {
         float t = 2 * kPi * i / n;
-        float s = std::sin(t);
+        float s = dsin(t);
         float x = 16 * s * s * s;
-        float y = 13 * std::cos(t) - 5 * std::cos(2 * t) - 2 * std::cos(3 * t) - std::cos(4 * t);
+        float y = 13 * dcos(t) - 5 * dcos(2 * t) - 2 * dcos(3 * t) - dcos(4 * t);
         h.push_back({c.x + x * size / 34.0f, c.y - (y + 2.5f) * size / 34.0f});
     }
     return Path(clockwise(h));
@@ -161,21 +162,21 @@ Path crescent(Vec2 c, float size) {
     Vec2 mid = c + normalized(d) * a;
     Vec2 perp{-d.y / dist, d.x / dist};
     Vec2 p1 = mid + perp * hgt, p2 = mid - perp * hgt;
-    auto ang = [](Vec2 centre, Vec2 p) { return std::atan2(p.y - centre.y, p.x - centre.x); };
+    auto ang = [](Vec2 centre, Vec2 p) { return datan2(p.y - centre.y, p.x - centre.x); };
     Contour out;
     // Outer arc from p1 the long way round to p2.
     float a1 = ang(c, p1), a2 = ang(c, p2);
     while (a2 < a1) a2 += 2 * kPi;
     for (int i = 0; i <= 64; ++i) {
         float t = a1 + (a2 - a1) * i / 64;
-        out.push_back({c.x + R * std::cos(t), c.y + R * std::sin(t)});
+        out.push_back({c.x + R * dcos(t), c.y + R * dsin(t)});
     }
     // Inner arc back from p2 to p1, the short way round the offset circle.
     float b1 = ang(o, p2), b2 = ang(o, p1);
     while (b2 > b1) b2 -= 2 * kPi;
     for (int i = 0; i <= 48; ++i) {
         float t = b1 + (b2 - b1) * i / 48;
-        out.push_back({o.x + r * std::cos(t), o.y + r * std::sin(t)});
+        out.push_back({o.x + r * dcos(t), o.y + r * dsin(t)});
     }
     return Path(clockwise(out));
 }
@@ -185,14 +186,14 @@ Path drop(Vec2 c, float size) {
     Vec2 centre{c.x, c.y + size * 0.14f};
     Vec2 tip{c.x, c.y - size * 0.5f};
     float dist = length(tip - centre);
-    float tang = std::asin(r / dist); // half-angle of the tangents from the tip
+    float tang = dasin(r / dist); // half-angle of the tangents from the tip
     Contour out;
     float start = -kPi / 2 + (kPi / 2 - tang);
     float end = -kPi / 2 + 2 * kPi - (kPi / 2 - tang);
     out.push_back(tip);
     for (int i = 0; i <= 64; ++i) {
         float t = start + (end - start) * i / 64;
-        out.push_back({centre.x + r * std::cos(t), centre.y + r * std::sin(t)});
+        out.push_back({centre.x + r * dcos(t), centre.y + r * dsin(t)});
     }
     return Path(clockwise(out));
 }

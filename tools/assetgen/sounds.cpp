@@ -1,4 +1,5 @@
 #include "tools/assetgen/art.h"
+#include "tools/assetgen/dmath.h"
 #include "tools/assetgen/synth.h"
 
 #include <cmath>
@@ -23,9 +24,9 @@ void addBell(Signal& s, double start, double hz, float gain, double tau, double 
     for (size_t i = from; i < s.size(); ++i) {
         double t = timeOf(i - from);
         float env = decay(t, 0.003, tau);
-        double mod = sine01(mph) * index * std::exp(-t / (tau * 0.35));
+        double mod = sine01(mph) * index * dexp(-t / (tau * 0.35));
         s[i] += gain * env *
-                (sine01(ph + mod * 0.16) * 0.8f + sine01(ph * 2) * 0.2f * std::exp(-t / 0.08f));
+                (sine01(ph + mod * 0.16) * 0.8f + sine01(ph * 2) * 0.2f * dexp(-t / 0.08f));
         ph += hz / kRate;
         mph += hz * ratio / kRate;
     }
@@ -38,7 +39,7 @@ Signal takeHex() {
     double ph = 0;
     for (size_t i = 0; i < s.size(); ++i) {
         double t = timeOf(i);
-        double hz = 420 + 520 * (1 - std::exp(-t / 0.04));
+        double hz = 420 + 520 * (1 - dexp(-t / 0.04));
         tri.setHz(hz);
         ph += hz / kRate;
         float env = decay(t, 0.004, 0.05);
@@ -57,11 +58,11 @@ Signal pop() {
     bp.set(3200, 2.5);
     for (size_t i = 0; i < s.size(); ++i) {
         double t = timeOf(i);
-        double hz = 587.33 + 900 * std::exp(-t / 0.012);
+        double hz = 587.33 + 900 * dexp(-t / 0.012);
         ph += hz / kRate;
         float env = decay(t, 0.002, 0.09);
         float body =
-            sine01(ph) * 0.85f + sine01(ph * 2) * 0.18f * std::exp(static_cast<float>(-t / 0.03));
+            sine01(ph) * 0.85f + sine01(ph * 2) * 0.18f * dexp(static_cast<float>(-t / 0.03));
         float click = bp.band(n.next()) * decay(t, 0.0005, 0.006);
         s[i] = env * body + 0.6f * click;
     }
@@ -77,7 +78,7 @@ Signal fallOff() {
     double ph = 0;
     for (size_t i = 0; i < s.size(); ++i) {
         double t = timeOf(i);
-        double sweep = std::exp(-t / 0.35);
+        double sweep = dexp(-t / 0.35);
         bp.set(300 + 2200 * sweep, 3.0);
         float whoosh = bp.band(n.next()) * adsr(t, 0.05, 0.2, 0.6f, 0.3, 0.35) * 0.5f;
         double hz = (180 + 620 * sweep) * (1 + 0.06 * sine01(t * 14));
@@ -98,7 +99,7 @@ Signal place() {
     double ph = 0;
     for (size_t i = 0; i < s.size(); ++i) {
         double t = timeOf(i);
-        double hz = 170 + 260 * std::exp(-t / 0.015);
+        double hz = 170 + 260 * dexp(-t / 0.015);
         ph += hz / kRate;
         float thump = sine01(ph) * decay(t, 0.001, 0.045);
         float knock = bp.band(n.next()) * decay(t, 0.0005, 0.012) * 1.6f;
@@ -123,7 +124,7 @@ Signal lose() {
         for (size_t i = from; i < s.size(); ++i) {
             double t = timeOf(i - from);
             double vib = k == 3 ? 1 + 0.012 * sine01(t * 5.5) : 1;
-            double bend = k == 3 ? std::pow(2.0, -std::max(0.0, t - 0.35) * 0.5 / 12.0 * 4) : 1;
+            double bend = k == 3 ? dexp2(-std::max(0.0, t - 0.35) * 0.5 / 12.0 * 4) : 1;
             sq.setHz(midiHz(notes[k]) * vib * bend);
             tri.setHz(midiHz(notes[k]) * vib * bend);
             float env = adsr(t, 0.01, 0.08, 0.75f, 0.12, len);
@@ -145,7 +146,7 @@ Signal jingle() {
         Svf lp;
         for (size_t i = from; i < s.size(); ++i) {
             double t = timeOf(i - from);
-            lp.set(900 + 2200 * std::exp(-t / 0.4), 0.8);
+            lp.set(900 + 2200 * dexp(-t / 0.4), 0.8);
             float env = adsr(t, 0.02, 0.3, 0.55f, 0.6, 1.1);
             s[i] += 0.12f * env * lp.low(a.next() + b.next());
         }

@@ -1,4 +1,5 @@
 #include "tools/assetgen/synth.h"
+#include "tools/assetgen/dmath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +14,7 @@ const std::vector<float>& sineTable() {
     static const std::vector<float> table = [] {
         std::vector<float> t(kTable + 1);
         for (int i = 0; i <= kTable; ++i)
-            t[i] = static_cast<float>(std::sin(2.0 * 3.14159265358979323846 * i / kTable));
+            t[i] = static_cast<float>(dsin(2.0 * 3.14159265358979323846 * i / kTable));
         return t;
     }();
     return table;
@@ -43,7 +44,7 @@ float sine01(double phase) {
 }
 
 double midiHz(double note) {
-    return 440.0 * std::pow(2.0, (note - 69.0) / 12.0);
+    return 440.0 * dexp2((note - 69.0) / 12.0);
 }
 
 float Osc::next() {
@@ -89,17 +90,17 @@ float adsr(double t, double a, double d, float s, double r, double gate) {
 float decay(double t, double attack, double tau) {
     if (t < 0) return 0;
     if (t < attack) return static_cast<float>(t / attack);
-    return static_cast<float>(std::exp(-(t - attack) / tau));
+    return static_cast<float>(dexp(-(t - attack) / tau));
 }
 
 void Svf::set(double cutoffHz, double q) {
     double c = std::min(cutoffHz, kRate / 6.0);
-    f_ = static_cast<float>(2.0 * std::sin(3.14159265358979323846 * c / kRate));
+    f_ = static_cast<float>(2.0 * dsin(3.14159265358979323846 * c / kRate));
     q_ = static_cast<float>(1.0 / std::max(0.5, q));
 }
 
 void OnePole::lowpass(double hz) {
-    a_ = static_cast<float>(1.0 - std::exp(-2.0 * 3.14159265358979323846 * hz / kRate));
+    a_ = static_cast<float>(1.0 - dexp(-2.0 * 3.14159265358979323846 * hz / kRate));
 }
 
 float peak(const Signal& s) {

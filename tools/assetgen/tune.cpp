@@ -3,6 +3,7 @@
 // lead. Everything is mixed into a circular buffer exactly one loop long, so the tails of
 // the last bar ring on into the first and the loop has no seam. Encoded as Ogg Vorbis.
 #include "tools/assetgen/art.h"
+#include "tools/assetgen/dmath.h"
 #include "tools/assetgen/synth.h"
 
 #include <vorbis/vorbisenc.h>
@@ -166,7 +167,7 @@ void bass(Bus& bus, int64_t start, int64_t length, int midi, float gain) {
     int64_t len = length + static_cast<int64_t>(0.05 * kRate);
     for (int64_t i = 0; i < len; ++i) {
         double t = static_cast<double>(i) / kRate;
-        lp.set(400 + 1400 * std::exp(-t / 0.06), 1.2);
+        lp.set(400 + 1400 * dexp(-t / 0.06), 1.2);
         float env = adsr(t, 0.004, 0.1, 0.7f, 0.04, gate);
         float v = (lp.low(sq.next()) * 0.6f + sub.next() * 0.7f) * env * gain;
         bus.add(start + i, v, 0);
@@ -180,7 +181,7 @@ void pluck(Bus& bus, int64_t start, int midi, float gain, float pan) {
     int64_t len = static_cast<int64_t>(0.32 * kRate);
     for (int64_t i = 0; i < len; ++i) {
         double t = static_cast<double>(i) / kRate;
-        lp.set(700 + 4200 * std::exp(-t / 0.07), 1.4);
+        lp.set(700 + 4200 * dexp(-t / 0.07), 1.4);
         float env = decay(t, 0.003, 0.11);
         bus.add(start + i, lp.low(0.5f * (a.next() + b.next())) * env * gain, pan);
     }
@@ -208,7 +209,7 @@ void bell(Bus& bus, int64_t start, int midi, float gain, float pan) {
     for (int64_t i = 0; i < len; ++i) {
         double t = static_cast<double>(i) / kRate;
         float env = decay(t, 0.002, 0.16);
-        double mod = sine01(mph) * 1.1 * std::exp(-t / 0.05);
+        double mod = sine01(mph) * 1.1 * dexp(-t / 0.05);
         float v = sine01(ph + mod * 0.15) * env * gain;
         ph += hz / kRate;
         mph += hz * 3.0 / kRate;
@@ -221,7 +222,7 @@ void kick(Bus& bus, int64_t start, float gain) {
     int64_t len = static_cast<int64_t>(0.32 * kRate);
     for (int64_t i = 0; i < len; ++i) {
         double t = static_cast<double>(i) / kRate;
-        double hz = 46 + 110 * std::exp(-t / 0.035);
+        double hz = 46 + 110 * dexp(-t / 0.035);
         ph += hz / kRate;
         float v =
             sine01(ph) * decay(t, 0.001, 0.14) + 0.3f * sine01(ph * 5) * decay(t, 0.0005, 0.005);
@@ -237,7 +238,7 @@ void snare(Bus& bus, int64_t start, float gain, uint32_t seed) {
     int64_t len = static_cast<int64_t>(0.25 * kRate);
     for (int64_t i = 0; i < len; ++i) {
         double t = static_cast<double>(i) / kRate;
-        ph += (185 + 40 * std::exp(-t / 0.02)) / kRate;
+        ph += (185 + 40 * dexp(-t / 0.02)) / kRate;
         float v = bp.band(n.next()) * decay(t, 0.001, 0.075) * 1.2f +
                   sine01(ph) * decay(t, 0.001, 0.045) * 0.6f;
         bus.add(start + i, v * gain, -0.05f);
@@ -415,9 +416,9 @@ void compose(Bus& out) {
     for (int64_t k : kicks)
         for (int64_t i = 0; i < static_cast<int64_t>(0.25 * kRate); ++i) {
             int64_t j = (k + i) % kLength;
-            duck[j] =
-                std::min(duck[j], 1.0f - 0.45f * static_cast<float>(std::exp(
-                                                     -static_cast<double>(i) / (0.07 * kRate))));
+            duck[j] = std::min(
+                duck[j],
+                1.0f - 0.45f * static_cast<float>(dexp(-static_cast<double>(i) / (0.07 * kRate))));
         }
     for (int64_t i = 0; i < kLength; ++i) {
         chords.l[i] *= duck[i];
