@@ -705,5 +705,24 @@ TEST_F(FlowTest, TheResumeAfterASuspensionAllowsSendingAgain) {
     EXPECT_EQ(rt_quzo_QUZO_CanSend, 1);
 }
 
+TEST_F(FlowTest, UpdatesAllocateNoCollectedObjects) {
+    // A font, so that the overlay's words are laid out and recorded too.
+    rt_quzo_QUZO_Font = 99;
+    rt_quzo_QUZO_ImgD[99] = 128;
+    rt_quzo_QUZO_GameMode = kModePlaying;
+    update();
+    const int before = gc_new_bytes;
+    for (int round = 0; round < 4; ++round) {
+        update(60); // play
+        game.tap(keys::kEscape);
+        update(60); // paused
+        game.tap(keys::kEscape);
+        rt_quzo_EndGame(kEndLost);
+        update(170); // the end sequence, the return and the menu under it
+        rt_quzo_QUZO_GameMode = kModePlaying;
+    }
+    EXPECT_EQ(gc_new_bytes, before);
+}
+
 } // namespace
 } // namespace hexwend::testing
