@@ -10,11 +10,6 @@ c_MyGame* c_MyGame::m_new() {
     return this;
 }
 
-int c_MyGame::p_OnCreate() {
-    rt_app_SetUpdateRate(60);
-    return 0;
-}
-
 int c_MyGame::p_OnResume() {
     rt_quzo_QUZO_CanSend = 1;
     return 0;
@@ -86,29 +81,8 @@ int c_MyGame::p_OnRender() {
 
 // --- The game's own work -----------------------------------------------------------------
 //
-// The score sending, the loading sequence, the menus, the transitions into and out of a game
-// and the play itself arrive with the game; until then each does nothing, so the update
-// stays at loading step 1 with only the framework's housekeeping running.
-
-int c_MyGame::p_SendScores(int) {
-    return 0;
-}
-
-int c_MyGame::p_LoadScreen() {
-    return 0;
-}
-
-int c_MyGame::p_MainMenu() {
-    return 0;
-}
-
-int c_MyGame::p_GotoMenu() {
-    return 0;
-}
-
-int c_MyGame::p_GotoGame() {
-    return 0;
-}
+// Creation, loading, the score sending and the transitions into and out of a game are in
+// game/setup.cpp, the main menu and its lists in game/menus.cpp, the play in game/field.cpp.
 
 int rtMain() {
     (new c_MyGame())->m_new();

@@ -31,6 +31,21 @@ class c_MyGame : public c_App {
     virtual int p_GotoGame();
     // Mode 10, one update of play.
     virtual int p_Game();
+
+    // The main menu's lists. Each draws its entries as text buttons, moves its highlight by
+    // pointer or keys and acts on a chosen entry; a press acts once until it is released.
+    //
+    // The main list with the name entry, and without it.
+    int p_Menu_A_Plus();
+    int p_Menu_A();
+    // A vertical list of items (the difficulties); the chosen entry counted from 1, or -1.
+    int p_Menu_Basic(Array<String> items);
+    // One text button: text starting at x, centred on y, with "> " before it in state 1 and
+    // nothing drawn in any state but 0 and 1. 1 while a pointer is held inside its box of
+    // the text's width and height - 8, else 0.
+    int p_TBut(float x, float y, String text, int state, int height);
+    // The same with the height 48.
+    int p_TBut2(float x, float y, String text, int state);
 };
 
 namespace hexwend::game {
