@@ -14,8 +14,9 @@ hexwend = sys.argv[1]
 
 game = Program([hexwend])
 try:
-    window = find_window("Hexwend")
-    check(window is not None, "the game's window appeared")
+    window = find_window("Hexwend", timeout=40)
+    check(window is not None,
+          "the game's window appeared (process status %s)" % game.process.poll())
     subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
     time.sleep(0.3)
 
