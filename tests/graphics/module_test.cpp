@@ -389,16 +389,24 @@ TEST_F(ModuleDeviceTest, BadFramesAndDrawingOutsideARenderAreRuntimeErrors) {
                          "Drawing is only allowed while rendering");
 }
 
-// The host maps data paths into a folder of the test's own.
+// A host whose data folder is a folder of the test's own.
+class TempDataHost : public RtGlfwGame {
+  public:
+    explicit TempDataHost(std::string folder) : folder_(std::move(folder)) {}
+    String PathToFilePath(String path) override {
+        String prefix("vorpix://data/");
+        if (!path.StartsWith(prefix)) return RtGlfwGame::PathToFilePath(path);
+        return String((folder_ + "/").c_str()) + path.Slice(prefix.Length());
+    }
+
+  private:
+    std::string folder_;
+};
+
 class FontTest : public ModuleDeviceTest {
   protected:
-    void SetUp() override {
-        ModuleDeviceTest::SetUp();
-        host._appDir = String(dataRoot.path().c_str());
-        std::filesystem::create_directories(dataRoot / "data");
-    }
-    RtGlfwGame host;
-    TempDir dataRoot;
+    TempDir data;
+    TempDataHost host{data.path()};
 };
 
 TEST_F(FontTest, AMissingDefaultFontLeavesNoFont) {
@@ -414,7 +422,7 @@ TEST_F(FontTest, AMissingDefaultFontLeavesNoFont) {
 
 TEST_F(FontTest, TheDefaultFontIsLoadedOnceFromTheDataFolder) {
     // 96 glyphs of 4 x 2 pixels in one row.
-    std::string path = dataRoot / "data/zuvo_font.png";
+    std::string path = data / "zuvo_font.png";
     ASSERT_TRUE(writeArgbPng(path, 96 * 4, 2, std::vector<uint32_t>(96 * 4 * 2, 0xffffffff)));
     rt_graphics_SetFont(nullptr, 0);
     std::filesystem::remove(path);
