@@ -94,9 +94,13 @@ class FlowTest : public ::testing::Test {
         return out;
     }
 
+    // The pause icon: the first frame of the icons at (24, 24), small and faint.
     static bool pauseIconDrawn() {
         for (const Record& r : records()) {
-            if (r.kind() == kKindImage && r.slot() == 90) return true;
+            if (r.kind() == kKindImage && r.slot() == 90 && r.frame() == 0 && r.x() == 24 &&
+                r.y() == 24 && r.sizeX() == 0.4f && r.alpha() == 0.1f) {
+                return true;
+            }
         }
         return false;
     }
