@@ -68,6 +68,16 @@ void hostDate(Array<int> date) {
     if (RtGame::_game) RtGame::_game->GetDate(date);
 }
 
+// Settings that do not carry over into a new run: the overscan off the console host (the
+// option only ever holds 0 ... 10, so a negative value is cleared as well as a positive
+// one), the screenshot switch; the frame-rate display follows its setting.
+void clearRunSettings() {
+    if (rt_quzo_isOuya != 1 && rt_quzo_QUZO_Set[kOverscan] != 0) rt_quzo_QUZO_Set[kOverscan] = 0;
+    rt_quzo_QUZO_DebugMode = rt_quzo_QUZO_Set[kFrameRate];
+    rt_quzo_QUZO_Set[kScreenshot] = 0;
+    rt_quzo_QUZO_ScreenshotMode = 0;
+}
+
 // --- Writing ------------------------------------------------------------------------------
 
 // Appends a value as "%i" writes it, then the separator.
@@ -146,9 +156,10 @@ void loadStateRecord(const String& record) {
         rt_quzo_SetDefaults();
     }
 
-    // A record of another game brings in nothing else.
+    // A record of another game brings in nothing else, not even its screenshot switch.
     if (rt_quzo_QUZO_Set[kGameNumber] != rt_quzo_QUZO_GameNum) {
         rt_quzo_SetDefaults();
+        clearRunSettings();
         return;
     }
 
@@ -176,12 +187,7 @@ void loadStateRecord(const String& record) {
     }
     if (rt_quzo_QUZO_UserIDA == 0) rt_quzo_NewUser();
 
-    // Settings that do not carry over into a new run. The overscan option only ever holds
-    // 0 ... 10, so any other value off the console host is cleared as well.
-    if (rt_quzo_isOuya != 1 && rt_quzo_QUZO_Set[kOverscan] != 0) rt_quzo_QUZO_Set[kOverscan] = 0;
-    rt_quzo_QUZO_DebugMode = rt_quzo_QUZO_Set[kFrameRate];
-    rt_quzo_QUZO_Set[kScreenshot] = 0;
-    rt_quzo_QUZO_ScreenshotMode = 0;
+    clearRunSettings();
 
     // Scores, block by block; a block that fails its check becomes 0. A score whose element
     // is missing keeps its value.

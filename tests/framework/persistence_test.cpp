@@ -322,6 +322,10 @@ TEST_F(PersistenceTest, ARecordOfAnotherGameLoadsNoNameIdentityOrScores) {
     rt_quzo_Load();
 
     expectDefaultSettings();
+    // Its other settings stay under the defaults, except the screenshot switch, which never
+    // carries over into a new run.
+    EXPECT_EQ(rt_quzo_QUZO_Set[2], 2 * 37 - 1000);
+    EXPECT_EQ(rt_quzo_QUZO_Set[23], 0);
     EXPECT_EQ(utf8(rt_quzo_MyName()), "Enter Name   ");
     expectFreshIdentity();
     for (int m = 0; m < kScores; ++m) ASSERT_EQ(rt_quzo_QUZO_Score[m], 0) << m;
