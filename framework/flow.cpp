@@ -123,12 +123,7 @@ int rt_quzo_UpdateWorld() {
         rt_quzo_QUZO_ScreenshotMode = 1 - rt_quzo_QUZO_ScreenshotMode;
         rt_quzo_QUZO_Set[kScreenshotModeSetting] = rt_quzo_QUZO_ScreenshotMode;
     }
-    if (keyHit(kKeyF11) != 0) {
-        // The full-screen switch belongs to the options screen and comes with it.
-#if __has_include("framework/options.h")
-        rt_quzo_FullscreenFlip();
-#endif
-    }
+    if (keyHit(kKeyF11) != 0) rt_quzo_FullscreenFlip();
     if (keyHit(kKeyF4) != 0) rt_app_EndApp();
 
     // The background colour eases a sixteenth of the way toward the colour aimed at.
@@ -165,10 +160,7 @@ int rt_quzo_InGame() {
         // A game that is ending cannot be paused.
         rt_quzo_QUZO_Paused = 0;
     } else if (rt_quzo_QUZO_Paused == 1) {
-        // The pause menu comes with the options screen.
-#if __has_include("framework/options.h")
         rt_quzo_Pause_Menu();
-#endif
         if (rt_quzo_QUZO_Paused != 0) return 0;
     }
 
@@ -264,11 +256,9 @@ int rt_quzo_FlushGame() {
 namespace hexwend::framework {
 
 int runOverlays() {
-    // Each overlay comes with its own screen: options with the pause menu, credits and name
-    // entry together. Until then an open overlay only holds the mode's work.
-#if __has_include("framework/options.h")
     if (rt_quzo_QUZO_OptCred == kOverlayOptions) rt_quzo_Options();
-#endif
+    // Credits and name entry come together; until then their overlay only holds the mode's
+    // work.
 #if __has_include("framework/credits.h")
     if (rt_quzo_QUZO_OptCred == kOverlayCredits) rt_quzo_Credits();
     if (rt_quzo_QUZO_OptCred == kOverlayNameEntry) rt_quzo_EnterName();
