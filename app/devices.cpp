@@ -7,42 +7,43 @@
 
 #include "audio/audio_device.h"
 #include "audio/sound.h"
+#include "graphics/graphics.h"
 #include "runtime/init.h"
 
 namespace hexwend::app {
 
 void registerDeviceModules() {
-    // [graphics] rtAddModuleInit(rt_graphics_Init);
+    rtAddModuleInit(rt_graphics_Init);
     rtAddModuleInit(rt_audio_Init);
 }
 
 // --- Render device ([graphics]) ----------------------------------------------------------
 
-void createRenderDevice(c_GameDelegate& /*delegate*/) {
-    // [graphics] gc_assign(delegate.m_graphics, new gxtkGraphics());
-    //            rt_graphics_SetGraphicsDevice(delegate.m_graphics);
-    //            rt_graphics_SetFont(nullptr, 32);
+void createRenderDevice(c_GameDelegate& delegate) {
+    gc_assign(delegate.m_graphics, new gxtkGraphics());
+    rt_graphics_SetGraphicsDevice(delegate.m_graphics);
+    rt_graphics_SetFont(nullptr, 32);
 }
 
-int beginDeviceRender(c_GameDelegate& /*delegate*/) {
-    // [graphics] return delegate.m_graphics->BeginRender();
-    return 1;
+int beginDeviceRender(c_GameDelegate& delegate) {
+    if (!delegate.m_graphics) return 1;
+    return delegate.m_graphics->BeginRender();
 }
 
 void beginGraphicsRender() {
-    // [graphics] rt_graphics_BeginRender();
+    rt_graphics_BeginRender();
 }
 
 void endGraphicsRender() {
-    // [graphics] rt_graphics_EndRender();
+    rt_graphics_EndRender();
 }
 
-void endDeviceRender(c_GameDelegate& /*delegate*/) {
-    // [graphics] delegate.m_graphics->EndRender();
+void endDeviceRender(c_GameDelegate& delegate) {
+    if (delegate.m_graphics) delegate.m_graphics->EndRender();
 }
 
-void discardGraphics(c_GameDelegate& /*delegate*/) {
-    // [graphics] delegate.m_graphics->DiscardGraphics();
+void discardGraphics(c_GameDelegate& delegate) {
+    if (delegate.m_graphics) delegate.m_graphics->DiscardGraphics();
 }
 
 // --- Audio device ([audio]) --------------------------------------------------------------
@@ -63,7 +64,7 @@ void resumeAudio(c_GameDelegate& delegate) {
 // --- Both ----------------------------------------------------------------------------------
 
 void markDevices(c_GameDelegate& delegate) {
-    // [graphics] gc_mark_q(delegate.m_graphics);
+    gc_mark_q(delegate.m_graphics);
     gc_mark_q(delegate.m_audio);
 }
 
