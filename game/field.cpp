@@ -437,8 +437,6 @@ int c_MyGame::p_Game() {
     if (fellVisibly) rt_quzo_PlaySFX(kSoundFall);
 
         // 13. The score line.
-#if __has_include("framework/scores.h")
     rt_quzo_ShowScores(1, 1, 0, 0, 0, 0);
-#endif
     return 0;
 }
