@@ -1,7 +1,7 @@
 # The two commands a newcomer needs:
 #   make run    install what is missing, configure, build, start the game
 #   make test   the same set-up, then every test
-# Further targets: test-sanitize, bench, fuzz, format, clean.
+# Further targets: test-sanitize, bench, fuzz, screenshots, format, clean.
 
 BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
@@ -9,7 +9,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz format clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz screenshots format clean
 
 all: build
 
@@ -52,6 +52,11 @@ fuzz: deps
 	  echo "== $$name for $(FUZZ_SECONDS) s"; \
 	  "$$f" -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD)/corpus/$$name || exit 1; \
 	done
+
+# A whole game under a private X server, photographed: loading, menus, play and the end
+# sequence, into $(BUILD)/screenshots.
+screenshots: build
+	@scripts/with-xvfb python3 tests/e2e/game_e2e.py $(BUILD)/hexwend $(BUILD)/screenshots
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,186 @@
+"""A whole game of the real hexwend binary under a private X server: the loading screen and the
+main menu appear, keys start a "Hard" game, the figure runs and jumps, the game is lost, the
+menu returns and the state file is written; "Quit" then ends the process with status 0.
+
+Screenshots of the loading screen, the main menu, the difficulty list, play and the end
+sequence are saved into SHOTS (ImageMagick's import).
+
+Usage: game_e2e.py HEXWEND SHOTS
+"""
+
+import os
+import subprocess
+import sys
+import time
+
+from e2e_util import Program, check, find_window
+
+hexwend, shots = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+os.makedirs(shots, exist_ok=True)
+# Sound through OpenAL Soft's silent driver, so the check needs no sound device.
+os.environ.setdefault("ALSOFT_DRIVERS", "null")
+
+LOADING_COLOUR = (180, 160, 120)  # the loading screen's backdrop
+STATE_RECORD_ELEMENTS = 10535  # split at "|", with the empty piece after the last one
+
+
+def shoot(window, name):
+    path = os.path.join(shots, name)
+    subprocess.run(["import", "-window", window, path], check=True, capture_output=True)
+    return path
+
+
+def pixel(path, x, y):
+    """The colour of one pixel of a screenshot as (r, g, b) in 0 ... 255."""
+    channels = ",".join("%%[fx:int(255*p{%d,%d}.%s+0.5)]" % (x, y, c) for c in "rgb")
+    out = subprocess.run(["convert", path, "-format", channels, "info:"],
+                         capture_output=True, text=True, check=True).stdout
+    return tuple(int(v) for v in out.split(","))
+
+
+def changed_pixels(a, b, region="640x480+0+0"):
+    """The number of pixels that differ by more than 10 % between two screenshots inside a
+    region (ImageMagick geometry)."""
+    cropped = []
+    for path in (a, b):
+        out = path + ".region.png"
+        subprocess.run(["convert", path, "-crop", region, "+repage", out], check=True)
+        cropped.append(out)
+    result = subprocess.run(["compare", "-metric", "AE", "-fuzz", "10%"] + cropped + ["null:"],
+                            capture_output=True, text=True)
+    for path in cropped:
+        os.remove(path)
+    return int(float(result.stderr.split()[0]))
+
+
+def bright_pixels(path, region):
+    """The number of near-white pixels of a screenshot inside a region."""
+    out = subprocess.run(
+        ["convert", path, "-crop", region, "+repage", "-colorspace", "gray", "-threshold", "88%",
+         "-format", "%[fx:int(mean*w*h+0.5)]", "info:"],
+        capture_output=True, text=True, check=True,
+    ).stdout
+    return int(out)
+
+
+def near(colour, target, tolerance=6):
+    return all(abs(c - t) <= tolerance for c, t in zip(colour, target))
+
+
+game = Program([hexwend])
+state_file = os.path.join(game.cwd, ".vorpixstate")
+try:
+    window = find_window("Hexwend")
+    check(window is not None, "the game's window appeared")
+
+    # The loading takes about a second: shoot as fast as possible meanwhile and keep the last
+    # picture that still shows the loading screen (the logo is whole by then).
+    loading = []
+    start = time.monotonic()
+    k = 0
+    while time.monotonic() - start < 2.5:
+        path = shoot(window, "burst-%02d.png" % k)
+        k += 1
+        if near(pixel(path, 4, 4), LOADING_COLOUR):
+            loading.append(path)
+        elif loading:
+            break
+    check(loading, "the loading screen appeared (%d pictures)" % k)
+    os.replace(loading[-1], os.path.join(shots, "1-loading.png"))
+    if len(loading) > 2:
+        os.replace(loading[len(loading) // 2], os.path.join(shots, "1-loading-assembling.png"))
+    for name in os.listdir(shots):
+        if name.startswith("burst-"):
+            os.remove(os.path.join(shots, name))
+
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+
+    def press(key, held=0.1):
+        # Held for a few updates, as a player would.
+        subprocess.run(["xdotool", "keydown", key], check=True)
+        time.sleep(held)
+        subprocess.run(["xdotool", "keyup", key], check=True)
+        time.sleep(0.15)
+
+    # The main list slides in and the curtain closes over the menu art.
+    time.sleep(1.5)
+    menu = shoot(window, "2-main-menu.png")
+    check(not near(pixel(menu, 4, 4), LOADING_COLOUR), "the main menu followed the loading")
+    check(game.process.poll() is None, "the game is running")
+
+    # "Start Game", then the difficulties: "Normal" is highlighted, one down is "Hard".
+    press("Return")
+    time.sleep(1.0)
+    difficulties = shoot(window, "3-difficulties.png")
+    check(changed_pixels(menu, difficulties) > 640 * 480 // 4,
+          "the difficulty list opened the curtain")
+    press("Down")
+    time.sleep(0.3)
+    shoot(window, "3-difficulties-hard.png")
+    press("Return")
+    time.sleep(1.0)
+
+    # Play: run right, then jump and hold the jump.
+    before_run = shoot(window, "4-play-start.png")
+    press("Right", held=0.6)
+    after_run = shoot(window, "4-play-ran-right.png")
+    floor = "640x80+0+400"  # the strip along the floor, where the figure runs
+    check(changed_pixels(before_run, after_run, floor) > 100, "the figure ran along the floor")
+    subprocess.run(["xdotool", "keydown", "space"], check=True)
+    time.sleep(0.25)
+    jump = shoot(window, "4-play-jump.png")
+    subprocess.run(["xdotool", "keyup", "space"], check=True)
+    check(changed_pixels(after_run, jump, floor) > 100, "the figure jumped off the floor")
+
+    # No more input: the honeycomb comes down until a hex reaches the floor. Keep the recent
+    # pictures; the state file is written when the menu returns (90 updates after the loss).
+    recent = []
+    deadline = time.monotonic() + 240
+    k = 0
+    while not os.path.exists(state_file) and time.monotonic() < deadline:
+        if game.process.poll() is not None:
+            break
+        path = shoot(window, "play-%03d.png" % (k % 12))
+        recent.append((time.monotonic(), path))
+        recent = recent[-12:]
+        k += 1
+        time.sleep(0.15)
+    check(os.path.exists(state_file), "the game was lost and the state file written")
+
+    # The end sequence: two triangles slide in and the words "Game" and "Over" stand in
+    # place from 41 to 120 updates after the loss, the first centred at (0.35 W, H/2 - 36)
+    # of the virtual screen; the menu came back at 90. Keep the last picture before the file
+    # was seen that shows "Game" in place.
+    game_word = "%dx%d+%d+%d" % (120, 44, 0.35 * 640 - 60, (300 - 36) * 0.8 - 22)
+    in_place = [path for _, path in recent if bright_pixels(path, game_word) > 150]
+    check(in_place, "the end sequence showed its words")
+    os.replace(in_place[-1], os.path.join(shots, "5-end-sequence.png"))
+    for name in os.listdir(shots):
+        if name.startswith("play-"):
+            os.remove(os.path.join(shots, name))
+
+    time.sleep(2.0)
+    back = shoot(window, "6-menu-again.png")
+    check(game.process.poll() is None, "the menu returned and the game runs on")
+    check(not near(pixel(back, 4, 4), LOADING_COLOUR), "it is the menu, not the loading screen")
+
+    with open(state_file, encoding="utf-8") as f:
+        record = f.read()
+    pieces = record.split("|")
+    check(pieces[0] == "QUZO_v2.0", "the state record begins with its header")
+    check(len(pieces) == STATE_RECORD_ELEMENTS, "it holds every element (%d)" % len(pieces))
+    check(pieces[1 + 5] == "1", "one finished game is counted (settings element 5)")
+    check(pieces[1 + 6] == "506", "the game number is stored (settings element 6)")
+
+    # Back to the main list, down to "Quit" and choose it.
+    press("Escape")
+    time.sleep(0.3)
+    for _ in range(4):
+        press("Down")
+    press("Return")
+    status = game.wait_exit(10)
+    check(status == 0, "\"Quit\" ends the process with status 0 (got %s)" % status)
+finally:
+    game.kill()
+    if game.lines:
+        print("program output:\n  " + "\n  ".join(game.lines[-20:]))
