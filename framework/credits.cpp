@@ -60,7 +60,7 @@ constexpr int kLastGlyph = 128;
 
 // Texts of our own in the credits.
 inline constexpr const char* kMaker = "The Hexwend team";
-inline constexpr const char* kFrameworkText = "our own framework";
+inline constexpr const char* kFrameworkText = "our framework";
 
 bool held(int control) {
     return rt_quzo_PlayKey(control, -2) != 0;
