@@ -502,6 +502,19 @@ TEST_F(OverlayTest, EachHitRaisesTheBaseSpeedByATenth) {
         EXPECT_EQ(hit[2], 20 * k);
     }
 
+    // The trail: one line per hit, from the centre to the first hit's place on the ring
+    // (straight up) and on from each hit's place to the next.
+    std::vector<Record> lines;
+    for (const Record& r : records()) {
+        if (r.kind() == kKindLine) lines.push_back(r);
+    }
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0].x(), kCentreX);
+    EXPECT_EQ(lines[0].y(), kCentreY);
+    EXPECT_NEAR(lines[0].f[13], kCentreX, 1e-3);
+    EXPECT_NEAR(lines[0].f[14], kCentreY - 196, 1e-3);
+    EXPECT_EQ(lines[1].x(), lines[0].f[13]);
+
     // While the cool-down runs a touch does not strike again.
     rt_quzo_paused[kToyBallX] = kCentreX;
     rt_quzo_paused[kToyBallY] = kCentreY - 196 + 5;
@@ -509,6 +522,13 @@ TEST_F(OverlayTest, EachHitRaisesTheBaseSpeedByATenth) {
     update();
     EXPECT_EQ(toy(kToyHits), 5);
     EXPECT_EQ(toy(kToyBallVY), -1);
+
+    // Turned right, the ring gathers momentum and the trail swings with it.
+    const float before = toy(toyHitElement(1));
+    hold(keys::kRight);
+    EXPECT_GT(toy(kToyRingAngle), 0);
+    EXPECT_GT(toy(kToyMomentum), 0);
+    EXPECT_GT(toy(toyHitElement(1)), before);
 }
 
 TEST_F(OverlayTest, QuitEndsTheRunWithQuitGame) {
