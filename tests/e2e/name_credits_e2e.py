@@ -19,6 +19,7 @@ os.makedirs(shots, exist_ok=True)
 # Sound through OpenAL Soft's silent driver, so the check needs no sound device.
 os.environ.setdefault("ALSOFT_DRIVERS", "null")
 
+LOADING_COLOUR = (180, 160, 120)  # the loading screen's backdrop
 FIRST_NAME_ELEMENT = 203  # of the state record split at "|"
 NAME_SLOTS = 13
 
@@ -27,6 +28,14 @@ def shoot(window, name):
     path = os.path.join(shots, name)
     subprocess.run(["import", "-window", window, path], check=True, capture_output=True)
     return path
+
+
+def pixel(path, x, y):
+    """The colour of one pixel of a screenshot as (r, g, b) in 0 ... 255."""
+    channels = ",".join("%%[fx:int(255*p{%d,%d}.%s+0.5)]" % (x, y, c) for c in "rgb")
+    out = subprocess.run(["convert", path, "-format", channels, "info:"],
+                         capture_output=True, text=True, check=True).stdout
+    return tuple(int(v) for v in out.split(","))
 
 
 def changed_pixels(a, b):
@@ -63,7 +72,17 @@ try:
 
     # Loading, then the main list slides in with "Start Game" highlighted; one down is
     # "Name - ...". A fresh player is called "Name".
-    time.sleep(3.0)
+    start = time.monotonic()
+    seen_loading = False
+    while time.monotonic() - start < 30:
+        time.sleep(0.25)
+        probe = shoot(window, "name-credits-loading.png")
+        loading = all(abs(c - t) <= 6 for c, t in zip(pixel(probe, 4, 4), LOADING_COLOUR))
+        seen_loading = seen_loading or loading
+        if not loading and (seen_loading or time.monotonic() - start > 3):
+            break
+    os.remove(probe)
+    time.sleep(1.5)
     check(game.process.poll() is None, "the game is running")
     menu = shoot(window, "name-credits-0-menu.png")
     press("Down")
