@@ -251,10 +251,10 @@ int c_MyGame::p_Game() {
         }
     }
 
-    // 3.
+    // 3. The cell pass raises the low-hex flag again for the next update.
     plr[kLow] = 0;
 
-    // 4.
+    // 4. Which hexes still hang from the anchor.
     link(grid);
 
     // 5. The cell pass: placing the carried hex, popping, dropping, drawing and the loss.
@@ -436,7 +436,7 @@ int c_MyGame::p_Game() {
     // 12. However many hexes fell, one sound.
     if (fellVisibly) rt_quzo_PlaySFX(kSoundFall);
 
-        // 13. The score line.
+    // 13. The score line.
     rt_quzo_ShowScores(1, 1, 0, 0, 0, 0);
     return 0;
 }
