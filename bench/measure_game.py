@@ -39,7 +39,7 @@ def resident_mib(pid):
     return 0.0
 
 
-def find_window(timeout=30):
+def find_window(timeout=60):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Hexwend$"],

@@ -70,8 +70,10 @@ def near(colour, target, tolerance=6):
 game = Program([hexwend])
 state_file = os.path.join(game.cwd, ".vorpixstate")
 try:
-    window = find_window("Hexwend")
-    check(window is not None, "the game's window appeared")
+    # A busy machine can take its time.
+    window = find_window("Hexwend", timeout=60)
+    check(window is not None,
+          "the game's window appeared (process status %s)" % game.process.poll())
 
     # The loading takes about a second: shoot as fast as possible meanwhile and keep the last
     # picture that still shows the loading screen (the logo is whole by then).
