@@ -146,10 +146,11 @@ int rt_quzo_Option(int y, int setting, int row, int icon, String label, int lo, 
 
     // 6. A switch, with its texts, toggled by a press on its box.
     if (lo == 0 && hi == 1) {
-        const char* text = nullptr;
-        if (style == 0) text = value == 0 ? "Off   " : value == 1 ? "    On" : nullptr;
-        if (style == 2) text = value == 0 ? "   Standard" : value == 1 ? "Inverted   " : nullptr;
-        if (text) rt_quzo_Text(valueX, float(y - 8), String(text), 1, 1, 0, 0);
+        static const String texts[2][2] = {{String("Off   "), String("    On")},
+                                           {String("   Standard"), String("Inverted   ")}};
+        const int set = style == 0 ? 0 : style == 2 ? 1 : -1;
+        if (set >= 0 && (value == 0 || value == 1))
+            rt_quzo_Text(valueX, float(y - 8), texts[set][value], 1, 1, 0, 0);
         const int pointer = lock(kPointerLock);
         if (highlighted && rt_quzo_MouseIn_Centered(valueX, float(y), 220, 62) != 0 &&
             lock(kPointerToggleLock) == 0 && (pointer == 0 || pointer == kSliderHeld)) {
@@ -221,6 +222,34 @@ void leaveOptions() {
     rt_quzo_Save();
 }
 
+// The labels of the rows, made once.
+enum Label {
+    kLabelBack,
+    kLabelOverscan,
+    kLabelFullscreen,
+    kLabelSfx,
+    kLabelMusic,
+    kLabelInvertLeft,
+    kLabelInvertRight,
+    kLabelScreenshot,
+    kLabelFramerate,
+};
+
+const String& rowLabel(Label label) {
+    static const String labels[] = {
+        String("Back"),
+        String("Overscan"),
+        String("Fullscreen [F11]"),
+        String("SFX"),
+        String("Music"),
+        String("Invert Y - Left Stick"),
+        String("Invert Y - Right Stick"),
+        String("Screenshot Mode [F2]"),
+        String("Framerate [F1]"),
+    };
+    return labels[label];
+}
+
 void overscanMarks() {
     const float w = float(rt_quzo_jscrw), h = float(rt_quzo_jscrh);
     rt_quzo_SetCol(255, 255, 255, 1);
@@ -269,28 +298,28 @@ int rt_quzo_Options() {
     const bool console = rt_quzo_isOuya == 1;
     const int first = menuPos(kOptionsFirstY);
     int row = 0;
-    auto option = [&](int setting, int icon, const char* label, int lo, int hi, int style) {
+    auto option = [&](int setting, int icon, Label label, int lo, int hi, int style) {
         const int r = row++;
-        return rt_quzo_Option(first + kRowSpacing * r, setting, r, icon, String(label), lo, hi,
+        return rt_quzo_Option(first + kRowSpacing * r, setting, r, icon, rowLabel(label), lo, hi,
                               style);
     };
 
-    const bool back = option(kNoSetting, 0, "Back", 0, 0, 0) == 1;
+    const bool back = option(kNoSetting, 0, kLabelBack, 0, 0, 0) == 1;
     if (console) {
         const int overscanRow = row;
-        option(kOverscanSetting, 3, "Overscan", 0, 10, 0);
+        option(kOverscanSetting, 3, kLabelOverscan, 0, 10, 0);
         if (menuPos(kOptionsHighlight) == overscanRow) overscanMarks();
     }
-    if (option(kNoSetting, 3, "Fullscreen [F11]", 0, 0, 0) == 1) rt_quzo_FullscreenFlip();
-    option(kEffectsSetting, 1, "SFX", 0, 10, 0);
-    option(kMusicSetting, 2, "Music", 0, 10, 0);
-    option(kInvertLeftSetting, 4, "Invert Y - Left Stick", 0, 1, 2);
-    option(kInvertRightSetting, 5, "Invert Y - Right Stick", 0, 1, 2);
+    if (option(kNoSetting, 3, kLabelFullscreen, 0, 0, 0) == 1) rt_quzo_FullscreenFlip();
+    option(kEffectsSetting, 1, kLabelSfx, 0, 10, 0);
+    option(kMusicSetting, 2, kLabelMusic, 0, 10, 0);
+    option(kInvertLeftSetting, 4, kLabelInvertLeft, 0, 1, 2);
+    option(kInvertRightSetting, 5, kLabelInvertRight, 0, 1, 2);
     // The two display switches take effect at once, however their value changed: choosing,
     // a press on the switch or left and right.
-    option(kScreenshotSetting, 3, "Screenshot Mode [F2]", 0, 1, 0);
+    option(kScreenshotSetting, 3, kLabelScreenshot, 0, 1, 0);
     rt_quzo_QUZO_ScreenshotMode = rt_quzo_QUZO_Set[kScreenshotSetting];
-    option(kFrameRateSetting, 47, "Framerate [F1]", 0, 1, 0);
+    option(kFrameRateSetting, 47, kLabelFramerate, 0, 1, 0);
     rt_quzo_QUZO_DebugMode = rt_quzo_QUZO_Set[kFrameRateSetting];
     const int rows = row;
 

@@ -380,6 +380,42 @@ TEST_F(OverlayTest, ScreenshotModeAndFramerateFollowTheirSwitches) {
     }
 }
 
+TEST_F(OverlayTest, TheConsoleHostAddsTheOverscanRowWithItsCornerMarks) {
+    struct Case {
+        const char* name;
+        int console;
+        int lastRow;
+    };
+    for (const Case& c : {Case{"desktop", 0, 7}, Case{"console", 1, 8}}) {
+        SCOPED_TRACE(c.name);
+        rt_quzo_isOuya = c.console;
+        openOptions(1);
+        const float w = 800, h = 600;
+        const std::vector<std::vector<float>> marks = {
+            {0, 0, 64, 24},           {0, 0, 24, 64},      {w - 64, h - 24, 64, 24},
+            {w - 24, h - 64, 24, 64}, {w - 64, 0, 64, 24}, {w - 24, 0, 24, 64},
+            {0, h - 24, 64, 24},      {0, h - 64, 24, 64}};
+        int found = 0;
+        for (const Record& r : records()) {
+            if (r.kind() != kKindRect || r.red() != 255 || r.green() != 255 || r.alpha() != 1)
+                continue;
+            for (const auto& m : marks)
+                found += r.x() == m[0] && r.y() == m[1] && r.w() == m[2] && r.h() == m[3];
+        }
+        EXPECT_EQ(found, c.console ? 8 : 0);
+        if (c.console) {
+            rt_quzo_QUZO_Set[21] = 0;
+            hold(keys::kRight);
+            EXPECT_EQ(rt_quzo_QUZO_Set[21], 1);
+        }
+
+        // The highlight stops at the last row.
+        for (int i = 0; i < 10; ++i) hold(keys::kDown);
+        EXPECT_EQ(highlight(), c.lastRow);
+        rt_quzo_QUZO_OptCred = kOverlayNone;
+    }
+}
+
 // --- Full screen -------------------------------------------------------------------------
 
 TEST_F(OverlayTest, F11AndTheFullscreenRowSwitchBetweenTheDesktopAndTheDefaultWindow) {
