@@ -183,7 +183,7 @@ int c_MyGame::p_MainMenu() {
     int* pos = rt_quzo_QUZO_MenuPos.Data();
     const int b = pos[kMenuSlide];
 
-    // 1.
+    // 1. A green background.
     rt_quzo_SetCLSCol(80, 140, 80, 1);
 
     // 2. The slide-in.

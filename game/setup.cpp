@@ -123,7 +123,7 @@ int c_MyGame::p_OnCreate() {
     rt_quzo_QUZO_MixControls = 1;
     rt_quzo_HasQuit = 1;
 
-    // 3.
+    // 3. Sixty updates per second.
     rt_app_SetUpdateRate(kUpdateRate);
 
     // 4. A black background.
@@ -139,7 +139,7 @@ int c_MyGame::p_OnCreate() {
     rt_quzo_Load();
 #endif
 
-    // 7.
+    // 7. Nothing held at the start acts until it is released.
     rt_quzo_LockKeys();
 
     // 8. No overlay; the main list, "Normal" highlighted, the curtain nearly open.
@@ -148,7 +148,7 @@ int c_MyGame::p_OnCreate() {
     rt_quzo_QUZO_MenuPos[kDifficultyHighlight] = 1;
     rt_quzo_QUZO_MenuPos[kCurtain] = rt_quzo_jscrw - kCurtainStartGap;
 
-    // 9.
+    // 9. Empty pools and no end state, as after a flushed game.
     rt_quzo_FlushGame();
 
     // 10. The framework's credits and one empty row.
@@ -160,7 +160,7 @@ int c_MyGame::p_OnCreate() {
     // 11. Every joypad on.
     for (int k = 0; k < 10; ++k) rt_quzo_Joy_Disable[k] = 0;
 
-    // 12.
+    // 12. The scores go out once at the start; sending on every update waits for a name.
     p_SendScores(0);
     rt_quzo_QUZO_ForceSend = 0;
     return 0;
@@ -254,10 +254,10 @@ int c_MyGame::p_GotoGame() {
         player[kFieldSpeed] = 0.2f;
     }
 
-    // 3.
+    // 3. The tune of play.
     rt_quzo_PlayTune(String("Days"), 1);
 
-    // 4.
+    // 4. Play runs from the next update.
     rt_quzo_QUZO_GameMode = kModePlaying;
 
     // 5. The two piles, left first.
