@@ -84,11 +84,14 @@ String RtGlfwGame::PathToFilePath(String path) {
     if (!path.StartsWith(String("vorpix:"))) return path;
     // Loaders may map paths on a worker thread; the folders are fixed once computed, and
     // later reads only copy their characters.
+    // A folder already given (a test's data folder, say) is kept.
     std::call_once(_foldersOnce, [this] {
-        std::string folder = hexwend::platform::executableFolder();
-        _appDir =
-            String::FromBytes(reinterpret_cast<const unsigned char*>(folder.data()), folder.size());
-        _internalDir = _appDir + String("/internal");
+        if (_appDir.Length() == 0) {
+            std::string folder = hexwend::platform::executableFolder();
+            _appDir = String::FromBytes(reinterpret_cast<const unsigned char*>(folder.data()),
+                                        folder.size());
+        }
+        if (_internalDir.Length() == 0) _internalDir = _appDir + String("/internal");
     });
     if (path.StartsWith(String("vorpix://data/"))) {
         return _appDir + String("/data/") + path.Slice(14);

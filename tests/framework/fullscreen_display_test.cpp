@@ -77,9 +77,7 @@ class FullscreenDisplayTest : public ::testing::Test {
         glfwSetErrorCallback(onGlfwError);
         ASSERT_EQ(glfwInit(), GLFW_TRUE) << "no display";
         game = new RtGlfwGame();
-        // The data folder is the test's own: the host's folders are computed on the first
-        // mapping, then replaced.
-        game->PathToFilePath(String("vorpix://data/"));
+        // The data folder is the test's own; the host keeps a folder given before first use.
         game->_appDir = String(folder.c_str());
         rtClearModuleInits();
         framework::registerModules();
