@@ -257,12 +257,8 @@ namespace hexwend::framework {
 
 int runOverlays() {
     if (rt_quzo_QUZO_OptCred == kOverlayOptions) rt_quzo_Options();
-    // Credits and name entry come together; until then their overlay only holds the mode's
-    // work.
-#if __has_include("framework/credits.h")
     if (rt_quzo_QUZO_OptCred == kOverlayCredits) rt_quzo_Credits();
     if (rt_quzo_QUZO_OptCred == kOverlayNameEntry) rt_quzo_EnterName();
-#endif
     return 0;
 }
 

@@ -163,30 +163,12 @@ void registerModules();
 
 #include "framework/sprites.h"
 #include "framework/text.h"
-#if __has_include("framework/sfx.h")
 #include "framework/sfx.h"
-#endif
-#if __has_include("framework/controls.h")
 #include "framework/controls.h"
-#endif
-#if __has_include("framework/particles.h")
 #include "framework/particles.h"
-#endif
-#if __has_include("framework/flow.h")
 #include "framework/flow.h"
-#endif
-#if __has_include("framework/options.h")
 #include "framework/options.h"
-#endif
-#if __has_include("framework/persistence.h")
 #include "framework/persistence.h"
-#endif
-#if __has_include("framework/scores.h")
 #include "framework/scores.h"
-#endif
-#if __has_include("framework/leaderboard.h")
 #include "framework/leaderboard.h"
-#endif
-#if __has_include("framework/credits.h")
 #include "framework/credits.h"
-#endif

@@ -290,9 +290,7 @@ int rt_quzo_LoadImg(int slot, String name, int frameWidth, int frameHeight, int 
 // --- Frame -------------------------------------------------------------------------------
 
 int rt_quzo_Buffer() {
-#if __has_include("framework/particles.h")
     rt_quzo_DoParticles();
-#endif
     if (rt_quzo_QUZO_DebugMode == 1) {
         rt_quzo_ResetDraw();
         rt_quzo_SetSize(0.5f, 0.5f);

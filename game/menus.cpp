@@ -169,11 +169,7 @@ void mainList(c_MyGame* game, const String* items, const MainAction* actions, in
 }
 
 String playerName() {
-#if __has_include("framework/persistence.h")
     return rt_quzo_MyName();
-#else
-    return String();
-#endif
 }
 
 } // namespace
@@ -244,9 +240,7 @@ int c_MyGame::p_MainMenu() {
     rt_quzo_DrawImg(kIconSlot, float(w - 64), 48, kCornerMarkFrame);
 
     // 9. The score panel follows the curtain.
-#if __has_include("framework/scores.h")
     rt_quzo_Draw_Scoreboard(float(3 * w + m + 64), float(h - 190));
-#endif
     return 0;
 }
 

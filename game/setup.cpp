@@ -92,12 +92,10 @@ constexpr int kFilledRows = 5;
 constexpr int kEasy = 1;
 constexpr int kHard = 3;
 
-#if __has_include("framework/scores.h")
 // The score sending of the running game, for the framework's score table.
 int sendScores(int mode) {
     return static_cast<c_MyGame*>(rt_app__app)->p_SendScores(mode);
 }
-#endif
 
 int randomColour(int colourCount) {
     return 2 * rt_quzo_Rand(1, float(colourCount)) - 1;
@@ -107,14 +105,8 @@ int randomColour(int colourCount) {
 
 int c_MyGame::p_OnCreate() {
     // 1. Game number and key text.
-#if __has_include("framework/leaderboard.h")
     rt_quzo_SetGameNumber(kGameNumber);
     rt_quzo_SetKeyword(String(kKeyText));
-#else
-    // The score scrambling they derive comes with the online scores.
-    rt_quzo_QUZO_GameNum = kGameNumber;
-    rt_quzo_QUZO_Keyword = String(kKeyText);
-#endif
 
     // 2. Names allowed, a desktop host with mouse control and mixed controls, and "Quit".
     rt_quzo_QUZO_AllowName = 1;
@@ -135,9 +127,7 @@ int c_MyGame::p_OnCreate() {
     rt_quzo_QUZO_GameMode = kModeMainMenu;
 
     // 6. The saved settings, name, identity and scores.
-#if __has_include("framework/persistence.h")
     rt_quzo_Load();
-#endif
 
     // 7. Nothing held at the start acts until it is released.
     rt_quzo_LockKeys();
@@ -152,10 +142,8 @@ int c_MyGame::p_OnCreate() {
     rt_quzo_FlushGame();
 
     // 10. The framework's credits and one empty row.
-#if __has_include("framework/credits.h")
     rt_quzo_DefaultCredits();
     rt_quzo_AddCredit(String(), String(), String(), String(), String());
-#endif
 
     // 11. Every joypad on.
     for (int k = 0; k < 10; ++k) rt_quzo_Joy_Disable[k] = 0;
@@ -292,8 +280,6 @@ int c_MyGame::p_GotoMenu() {
 
     // 2. The finished game's score into the table of its difficulty, the games count, the
     // scores sent when due and the state saved.
-#if __has_include("framework/scores.h")
     rt_quzo_AddScore(sendScores);
-#endif
     return 0;
 }
