@@ -22,6 +22,9 @@ import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# The end-to-end checks' helpers: finding the window and holding keys.
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+from e2e_support import find_window, press  # noqa: E402
 SECONDS = 20.0
 
 
@@ -39,23 +42,12 @@ def resident_mib(pid):
     return 0.0
 
 
-def find_window(timeout=60):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Hexwend$"],
-                             capture_output=True, text=True).stdout.split()
-        if ids:
-            return ids[0]
-        time.sleep(0.1)
-    sys.exit("no hexwend window appeared")
-
-
-def press(key, held=0.1):
-    # Held for a few updates: the game reads keys held during an update.
-    subprocess.run(["xdotool", "keydown", key], check=True)
-    time.sleep(held)
-    subprocess.run(["xdotool", "keyup", key], check=True)
-    time.sleep(0.15)
+def focused_game_window():
+    window = find_window(timeout=60)
+    if window is None:
+        sys.exit("no hexwend window appeared")
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    return window
 
 
 def start_normal_game():
@@ -99,8 +91,7 @@ def menu_and_play(hexwend):
     game = subprocess.Popen([hexwend], cwd=tempfile.mkdtemp(prefix="hexwend-bench-"),
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        window = find_window()
-        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+        focused_game_window()
         time.sleep(3.0)  # loading, and the menu settles
         menu = measure(game.pid, SECONDS)
         start_normal_game()
@@ -129,8 +120,7 @@ def longest_updates(timed):
     reader = threading.Thread(target=read, daemon=True)
     reader.start()
     try:
-        window = find_window()
-        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+        focused_game_window()
         time.sleep(3.0)
         start_normal_game()
         # Left alone, the honeycomb reaches the floor; the state file is written when the

@@ -11,47 +11,18 @@ Usage: game_e2e.py HEXWEND SHOTS
 
 import os
 import subprocess
-import sys
 import time
 
-from e2e_util import Program, check, find_window
+from e2e_support import (Program, changed_pixels, check, focused_window, game_arguments, press,
+                         presses, screenshot, shows_loading, state_fields, state_path)
 
-hexwend, shots = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-os.makedirs(shots, exist_ok=True)
-# Sound through OpenAL Soft's silent driver, so the check needs no sound device.
-os.environ.setdefault("ALSOFT_DRIVERS", "null")
+hexwend, shots = game_arguments()
 
-LOADING_COLOUR = (180, 160, 120)  # the loading screen's backdrop
 STATE_RECORD_ELEMENTS = 10535  # split at "|", with the empty piece after the last one
 
 
 def shoot(window, name):
-    path = os.path.join(shots, name)
-    subprocess.run(["import", "-window", window, path], check=True, capture_output=True)
-    return path
-
-
-def pixel(path, x, y):
-    """The colour of one pixel of a screenshot as (r, g, b) in 0 ... 255."""
-    channels = ",".join("%%[fx:int(255*p{%d,%d}.%s+0.5)]" % (x, y, c) for c in "rgb")
-    out = subprocess.run(["convert", path, "-format", channels, "info:"],
-                         capture_output=True, text=True, check=True).stdout
-    return tuple(int(v) for v in out.split(","))
-
-
-def changed_pixels(a, b, region="640x480+0+0"):
-    """The number of pixels that differ by more than 10 % between two screenshots inside a
-    region (ImageMagick geometry)."""
-    cropped = []
-    for path in (a, b):
-        out = path + ".region.png"
-        subprocess.run(["convert", path, "-crop", region, "+repage", out], check=True)
-        cropped.append(out)
-    result = subprocess.run(["compare", "-metric", "AE", "-fuzz", "10%"] + cropped + ["null:"],
-                            capture_output=True, text=True)
-    for path in cropped:
-        os.remove(path)
-    return int(float(result.stderr.split()[0]))
+    return screenshot(window, os.path.join(shots, name))
 
 
 def bright_pixels(path, region):
@@ -64,17 +35,9 @@ def bright_pixels(path, region):
     return int(out)
 
 
-def near(colour, target, tolerance=6):
-    return all(abs(c - t) <= tolerance for c, t in zip(colour, target))
-
-
-game = Program([hexwend])
-state_file = os.path.join(game.cwd, ".vorpixstate")
-try:
-    # A busy machine can take its time.
-    window = find_window("Hexwend", timeout=60)
-    check(window is not None,
-          "the game's window appeared (process status %s)" % game.process.poll())
+with Program([hexwend]) as game:
+    state_file = state_path(game)
+    window = focused_window(game)
 
     # The loading takes about a second: shoot as fast as possible meanwhile and keep the last
     # picture that still shows the loading screen (the logo is whole by then).
@@ -84,7 +47,7 @@ try:
     while time.monotonic() - start < 2.5:
         path = shoot(window, "burst-%02d.png" % k)
         k += 1
-        if near(pixel(path, 4, 4), LOADING_COLOUR):
+        if shows_loading(path):
             loading.append(path)
         elif loading:
             break
@@ -96,20 +59,11 @@ try:
         if name.startswith("burst-"):
             os.remove(os.path.join(shots, name))
 
-    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
-
-    def press(key, held=0.1):
-        # Held for a few updates, as a player would.
-        subprocess.run(["xdotool", "keydown", key], check=True)
-        time.sleep(held)
-        subprocess.run(["xdotool", "keyup", key], check=True)
-        time.sleep(0.15)
-
     # The main list slides in and the curtain closes over the menu art.
     time.sleep(1.5)
     menu = shoot(window, "2-main-menu.png")
-    check(not near(pixel(menu, 4, 4), LOADING_COLOUR), "the main menu followed the loading")
-    check(game.process.poll() is None, "the game is running")
+    check(not shows_loading(menu), "the main menu followed the loading")
+    check(game.running(), "the game is running")
 
     # "Start Game", then the difficulties: "Normal" is highlighted, one down is "Hard".
     press("Return")
@@ -141,7 +95,7 @@ try:
     deadline = time.monotonic() + 240
     k = 0
     while not os.path.exists(state_file) and time.monotonic() < deadline:
-        if game.process.poll() is not None:
+        if not game.running():
             break
         path = shoot(window, "play-%03d.png" % (k % 12))
         recent.append((time.monotonic(), path))
@@ -164,12 +118,10 @@ try:
 
     time.sleep(2.0)
     back = shoot(window, "6-menu-again.png")
-    check(game.process.poll() is None, "the menu returned and the game runs on")
-    check(not near(pixel(back, 4, 4), LOADING_COLOUR), "it is the menu, not the loading screen")
+    check(game.running(), "the menu returned and the game runs on")
+    check(not shows_loading(back), "it is the menu, not the loading screen")
 
-    with open(state_file, encoding="utf-8") as f:
-        record = f.read()
-    pieces = record.split("|")
+    pieces = state_fields(game)
     check(pieces[0] == "QUZO_v2.0", "the state record begins with its header")
     check(len(pieces) == STATE_RECORD_ELEMENTS, "it holds every element (%d)" % len(pieces))
     check(pieces[1 + 5] == "1", "one finished game is counted (settings element 5)")
@@ -187,12 +139,7 @@ try:
           "a click on the back icon returned to the main list")
 
     # Down to "Quit" and choose it.
-    for _ in range(4):
-        press("Down")
+    presses("Down", 4)
     press("Return")
     status = game.wait_exit(10)
     check(status == 0, "\"Quit\" ends the process with status 0 (got %s)" % status)
-finally:
-    game.kill()
-    if game.lines:
-        print("program output:\n  " + "\n  ".join(game.lines[-20:]))

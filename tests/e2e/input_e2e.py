@@ -7,29 +7,19 @@ import subprocess
 import sys
 import time
 
-from e2e_util import Program, check, find_window
+from e2e_support import Program, check, focused_window, press
 
 probe, send_close = sys.argv[1], sys.argv[2]
 
-program = Program([probe])
-try:
+with Program([probe], tail=30) as program:
     check(program.wait_for_line(lambda l: l.startswith("ready"), 20) is not None, "the probe started")
-    window = find_window("Hexwend")
-    check(window is not None, "its window appeared")
-    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    window = focused_window(program, "its window appeared")
     time.sleep(0.3)
 
     def expect(lines, what):
         for line in lines:
             check(program.wait_for_line(lambda l, line=line: l == line, 5) is not None,
                   "%s: %s" % (what, line))
-
-    # Each key is held for a few updates, as a player would.
-    def press(key):
-        subprocess.run(["xdotool", "keydown", key], check=True)
-        time.sleep(0.1)
-        subprocess.run(["xdotool", "keyup", key], check=True)
-        time.sleep(0.1)
 
     press("a")
     expect(["hit 65 1", "char 97"], "a letter")
@@ -58,6 +48,3 @@ try:
 
     subprocess.run([send_close, "Hexwend"], check=True)
     check(program.wait_exit(10) == 0, "the close request ends the probe with status 0")
-finally:
-    program.kill()
-    print("program output:\n  " + "\n  ".join(program.lines[-30:]))

@@ -8,49 +8,25 @@ Usage: overlays_e2e.py HEXWEND OUTDIR
 """
 
 import os
-import subprocess
-import sys
 import time
 
-from e2e_util import Program, check, find_window
+from e2e_support import (Program, check, exit_status_holding, focused_window, game_arguments,
+                         press, presses, screenshot, state_fields)
 
-hexwend, outdir = sys.argv[1], sys.argv[2]
-os.makedirs(outdir, exist_ok=True)
-# The sound is not what is checked here.
-os.environ["ALSOFT_DRIVERS"] = "null"
-
-
-def press(key, held=0.1):
-    """Holds a key for a few updates, as a player would, then lets the game see it go."""
-    subprocess.run(["xdotool", "keydown", key], check=True)
-    time.sleep(held)
-    subprocess.run(["xdotool", "keyup", key], check=True)
-    time.sleep(0.15)
+hexwend, outdir = game_arguments()
 
 
 def shot(window, name):
-    path = os.path.join(outdir, "overlays-" + name + ".png")
-    subprocess.run(["import", "-window", window, path], check=True)
+    path = screenshot(window, os.path.join(outdir, "overlays-" + name + ".png"))
     check(os.path.getsize(path) > 0, "screenshot " + path)
 
 
-def state_fields(folder):
-    path = os.path.join(folder, ".vorpixstate")
-    if not os.path.exists(path):
-        return []
-    with open(path, encoding="utf-8") as f:
-        return f.read().split("|")
-
-
-game = Program([hexwend])
-try:
-    window = find_window("Hexwend")
-    check(window is not None, "the game's window appeared")
-    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+with Program([hexwend]) as game:
+    window = focused_window(game)
     time.sleep(3)  # loading, then the menu slides in
-    check(game.process.poll() is None, "the game is running")
+    check(game.running(), "the game is running")
     shot(window, "main_menu")
-    check(state_fields(game.cwd) == [], "no state file before anything is saved")
+    check(state_fields(game) == [], "no state file before anything is saved")
 
     # "Options" is the third entry of the main list.
     press("Down")
@@ -58,15 +34,13 @@ try:
     press("Return")
     time.sleep(0.5)
     # "Music" is the fourth row; the volume starts at 7.
-    for _ in range(3):
-        press("Down")
-    for _ in range(3):
-        press("Left")
+    presses("Down", 3)
+    presses("Left", 3)
     time.sleep(0.8)
     shot(window, "options")
     press("Escape")
     time.sleep(0.5)
-    fields = state_fields(game.cwd)
+    fields = state_fields(game)
     check(len(fields) > 2 and fields[0] == "QUZO_v2.0", "leaving the options wrote the state file")
     check(fields[1] == "4", "the state file holds the new music volume (got %s)" % fields[1:2])
 
@@ -97,13 +71,7 @@ try:
     time.sleep(1)
     shot(window, "quit_game")
     time.sleep(3)
-    check(game.process.poll() is None, "quitting the game leaves the program running")
+    check(game.running(), "quitting the game leaves the program running")
 
-    subprocess.run(["xdotool", "keydown", "F4"], check=True)
-    status = game.wait_exit(10)
-    subprocess.run(["xdotool", "keyup", "F4"])
+    status = exit_status_holding(game, "F4")
     check(status == 0, "F4 ends the process with status 0 (got %s)" % status)
-finally:
-    game.kill()
-    if game.lines:
-        print("program output:\n  " + "\n  ".join(game.lines[-20:]))

@@ -6,7 +6,7 @@ Usage: pacing_e2e.py PROBE
 import statistics
 import sys
 
-from e2e_util import Program, check
+from e2e_support import Program, check
 
 probe = sys.argv[1]
 seconds = 5.0

@@ -7,7 +7,7 @@ import os
 import subprocess
 import sys
 
-from e2e_util import check, find_window
+from e2e_support import check, find_window
 
 hexwend, probe = sys.argv[1], sys.argv[2]
 
@@ -35,4 +35,4 @@ check(lines == ["Vorpix Runtime Error : Uncaught Vorpix Exception"],
 status, lines = run([probe, "--no-app"])
 check(status == 0, "without an application object the process ends at once with status 0")
 check(lines == [], "and says nothing: %s" % lines)
-check(find_window("Hexwend", timeout=0.5) is None, "no window was left behind")
+check(find_window(timeout=0.5) is None, "no window was left behind")

@@ -7,13 +7,12 @@ Usage: window_e2e.py HEXWEND SEND_CLOSE
 import subprocess
 import sys
 
-from e2e_util import Program, check, find_window, window_info
+from e2e_support import Program, check, find_window, window_info
 
 hexwend, send_close = sys.argv[1], sys.argv[2]
 
-game = Program([hexwend])
-try:
-    window = find_window("Hexwend")
+with Program([hexwend]) as game:
+    window = find_window()
     check(window is not None, "a window titled \"Hexwend\" appears")
 
     name = subprocess.run(["xprop", "-id", window, "WM_NAME"], capture_output=True, text=True)
@@ -35,7 +34,3 @@ try:
     check(sent.returncode == 0, "the close request was sent")
     status = game.wait_exit(10)
     check(status == 0, "the process ends with status 0 (got %s)" % status)
-finally:
-    game.kill()
-    if game.lines:
-        print("program output:\n  " + "\n  ".join(game.lines[-20:]))

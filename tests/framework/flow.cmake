@@ -13,7 +13,7 @@ hexwend_test_suite(framework_roots_test
   LIBS hexwend_framework hexwend_test_support)
 
 # F4 on the real binary under a private X server.
-if(TARGET hexwend AND EXISTS ${PROJECT_SOURCE_DIR}/tests/e2e/e2e_util.py)
+if(TARGET hexwend AND EXISTS ${PROJECT_SOURCE_DIR}/tests/e2e/e2e_support.py)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   add_test(NAME e2e_function_keys
     COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-xvfb ${Python3_EXECUTABLE}
