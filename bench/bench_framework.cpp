@@ -6,6 +6,7 @@
 // Every heap allocation of the process goes through malloc here, which this program counts,
 // so each benchmark reports the allocations per operation next to its time.
 #include "app/app.h"
+#include "bench/bench_support.h"
 #include "framework/quzo.h"
 #include "graphics/graphics.h"
 #include "host/rt_game.h"
@@ -15,18 +16,10 @@
 
 #include <cstddef>
 
-// Counting malloc: the runtime's strings and collected objects, and operator new, all end
-// here. The real allocator does the work.
-extern "C" void* __libc_malloc(size_t size);
 namespace {
-unsigned long mallocCalls = 0;
-} // namespace
-extern "C" void* malloc(size_t size) {
-    ++mallocCalls;
-    return __libc_malloc(size);
-}
 
-namespace {
+using hexwend::bench::mallocCalls;
+using hexwend::bench::reportAllocations;
 
 constexpr int kSlot = 5;
 constexpr int kFrames = 16;
@@ -53,11 +46,6 @@ gxtkGraphics* setUp() {
     rt_quzo_QUZO_ImgD[kSlot] = kFrames;
     rt_quzo_ResetDraw();
     return device;
-}
-
-void reportAllocations(benchmark::State& state, unsigned long before, double perOperation) {
-    state.counters["mallocs/op"] = benchmark::Counter(double(mallocCalls - before) /
-                                                      (double(state.iterations()) * perOperation));
 }
 
 // One sprite record: a copy of the style and five values, with a new colour and rotation

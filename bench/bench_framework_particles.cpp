@@ -6,23 +6,10 @@
 // Besides the time per update it reports the collected bytes allocated over 1,000 such
 // updates (the collector's new-byte count) and the heap allocations per update (malloc is
 // counted here).
+#include "bench/bench_support.h"
 #include "framework/quzo.h"
-#include "runtime/gc.h"
-#include "tests/support/headless_game.h"
 
 #include <benchmark/benchmark.h>
-
-#include <cstddef>
-#include <cstdlib>
-
-extern "C" void* __libc_malloc(size_t size);
-namespace {
-unsigned long mallocCalls = 0;
-} // namespace
-extern "C" void* malloc(size_t size) {
-    ++mallocCalls;
-    return __libc_malloc(size);
-}
 
 namespace {
 
@@ -57,9 +44,9 @@ class FrameworkUpdate : public c_App {
 };
 
 void BM_FrameworkUpdate(benchmark::State& state) {
-    ::setenv("ALSOFT_DRIVERS", "null", 0); // the game's start opens the audio device
     liveParticles = int(state.range(0));
-    hexwend::testing::HeadlessGame game;
+    hexwend::bench::HeadlessRun run;
+    hexwend::testing::HeadlessGame& game = run.game;
     game.startRuntime<FrameworkUpdate>(registerModules);
     // The framework font, laid out without an image behind it, so pop-ups record their
     // glyphs as in the game.
@@ -67,21 +54,13 @@ void BM_FrameworkUpdate(benchmark::State& state) {
     rt_quzo_QUZO_ImgD[99] = 128;
     game.startGame();
     game.update(100);
-
-    const int newBytes = gc_new_bytes;
-    const unsigned long mallocs = mallocCalls;
-    game.update(1000);
-    state.counters["gc_bytes_per_1000"] = double(gc_new_bytes - newBytes);
-    state.counters["mallocs/update"] = double(mallocCalls - mallocs) / 1000;
+    hexwend::bench::reportAllocationsOf1000(state, [&] { game.update(); });
 
     int live = 0;
     for (int k = 0; k < 250; ++k) live += rt_quzo_part[10 * k] != 0;
     for (auto _ : state) game.update();
     state.counters["live"] = live;
     state.counters["records"] = rt_quzo_Bufferup;
-
-    gc_clear_roots();
-    gc_reset(); // closes the audio device
 }
 BENCHMARK(BM_FrameworkUpdate)->Arg(0)->Arg(250)->Unit(benchmark::kMicrosecond);
 

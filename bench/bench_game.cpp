@@ -8,26 +8,13 @@
 // step. BM_FieldRules is the field's own update alone. Both report the collected bytes
 // allocated over 1,000 updates (the collector's new-byte count) and the heap allocations per
 // update (malloc is counted here), measured outside the timed loop.
+#include "bench/bench_support.h"
 #include "framework/quzo.h"
 #include "game/my_game.h"
-#include "runtime/gc.h"
 #include "runtime/random.h"
-#include "tests/support/headless_game.h"
 #include "tests/support/temp_folder.h"
 
 #include <benchmark/benchmark.h>
-
-#include <cstddef>
-#include <cstdlib>
-
-extern "C" void* __libc_malloc(size_t size);
-namespace {
-unsigned long mallocCalls = 0;
-} // namespace
-extern "C" void* malloc(size_t size) {
-    ++mallocCalls;
-    return __libc_malloc(size);
-}
 
 namespace {
 
@@ -79,14 +66,16 @@ void keepBusy() {
     rt_quzo_plr[13] = 0;
 }
 
+// The game on the headless host in a working folder of its own (the state file is written
+// there).
 struct Scene {
     hexwend::testing::TempFolder folder;
     hexwend::testing::InWorkingFolder inFolder{folder.path()};
-    HeadlessGame game;
+    hexwend::bench::HeadlessRun run;
+    HeadlessGame& game = run.game;
     c_MyGame* app = nullptr;
 
     Scene() {
-        ::setenv("ALSOFT_DRIVERS", "null", 0);
         app = game.start<c_MyGame>(hexwend::game::registerModules);
         game.update(61); // the loading sequence
         rt_quzo_QUZO_GameType = 2;
@@ -99,27 +88,7 @@ struct Scene {
             game.update();
         }
     }
-    ~Scene() {
-        gc_clear_roots();
-        gc_reset(); // closes the audio device
-    }
 };
-
-// Collected bytes over 1,000 updates and mallocs per update of `one`, the scene topped up
-// before each.
-template <class F> void allocations(benchmark::State& state, F one) {
-    const int newBytes = gc_new_bytes;
-    const unsigned long mallocs = mallocCalls;
-    unsigned long keepMallocs = 0;
-    for (int i = 0; i < 1000; ++i) {
-        const unsigned long before = mallocCalls;
-        keepBusy();
-        keepMallocs += mallocCalls - before;
-        one();
-    }
-    state.counters["gc_bytes_per_1000"] = double(gc_new_bytes - newBytes);
-    state.counters["mallocs/update"] = double(mallocCalls - mallocs - keepMallocs) / 1000;
-}
 
 void report(benchmark::State& state) {
     int particles = 0, fallingHexes = 0;
@@ -135,7 +104,9 @@ void report(benchmark::State& state) {
 
 void BM_PlayUpdate(benchmark::State& state) {
     Scene scene;
-    allocations(state, [&] { scene.game.update(); });
+    // The scene is topped up before each of the 1,000 updates.
+    hexwend::bench::reportAllocationsOf1000(
+        state, [&] { scene.game.update(); }, keepBusy);
     for (auto _ : state) {
         state.PauseTiming();
         keepBusy();
@@ -153,7 +124,7 @@ void BM_FieldRules(benchmark::State& state) {
         rt_quzo_ResetDraw();
         scene.app->p_Game();
     };
-    allocations(state, field);
+    hexwend::bench::reportAllocationsOf1000(state, field, keepBusy);
     for (auto _ : state) {
         state.PauseTiming();
         keepBusy();
