@@ -5,6 +5,7 @@
 #include "host/rt_game.h"
 #include "runtime/gc.h"
 #include "runtime/init.h"
+#include "tests/support/openal_config.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -89,9 +89,8 @@ BENCHMARK(BM_DecodeOggTune90s)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 // every sound effect. The device runs on OpenAL Soft's null backend, which mixes without
 // an output.
 void BM_PlaySampleOnFreeChannel(benchmark::State& state) {
-    std::string conf = tempFolder() + "/alsoft.conf";
-    std::ofstream(conf) << "[general]\ndrivers = null\nchannels = stereo\nfrequency = 44100\n";
-    ::setenv("ALSOFT_CONF", conf.c_str(), 1);
+    static hexwend::testing::OpenAlConfigFile config(
+        "[general]\ndrivers = null\nchannels = stereo\nfrequency = 44100\n");
 
     RtGlfwGame host;
     gc_clear_roots();

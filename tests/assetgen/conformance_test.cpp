@@ -5,6 +5,7 @@
 #include "host/rt_game.h"
 #include "runtime/gc.h"
 #include "runtime/init.h"
+#include "tests/graphics/graphics_support.h"
 
 #include <gtest/gtest.h>
 
@@ -18,19 +19,12 @@ namespace {
 
 const std::string kData = std::string(HEXWEND_BINARY_DIR) + "/data/";
 
-class GameLoaders : public ::testing::Test {
+class GameLoaders : public hexwend::testing::GraphicsRuntimeTest {
   protected:
     void SetUp() override {
-        gc_clear_roots();
-        gc_reset();
-        rtAddModuleInit(rt_graphics_Init);
-        rtInit();
+        GraphicsRuntimeTest::SetUp();
         device = new gxtkGraphics;
         rt_graphics_SetGraphicsDevice(device);
-    }
-    void TearDown() override {
-        gc_clear_roots();
-        gc_reset();
     }
 
     RtGlfwGame host; // no window: images load without a context

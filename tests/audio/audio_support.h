@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace hexwend::testing {
@@ -185,9 +186,8 @@ inline std::vector<double> loudness(const StereoRecording& rec) {
     return out;
 }
 
-// Seconds from the first to the last loud window.
-inline double audibleSeconds(const StereoRecording& rec, double threshold = 0.01) {
-    std::vector<double> l = loudness(rec);
+// The first and the last window of `l` louder than the threshold, or -1 and -1.
+inline std::pair<int, int> loudWindows(const std::vector<double>& l, double threshold) {
     int first = -1, last = -1;
     for (int i = 0; i < int(l.size()); ++i) {
         if (l[size_t(i)] > threshold) {
@@ -195,19 +195,19 @@ inline double audibleSeconds(const StereoRecording& rec, double threshold = 0.01
             last = i;
         }
     }
+    return {first, last};
+}
+
+// Seconds from the first to the last loud window.
+inline double audibleSeconds(const StereoRecording& rec, double threshold = 0.01) {
+    auto [first, last] = loudWindows(loudness(rec), threshold);
     return first < 0 ? 0 : (last - first + 1) / 100.0;
 }
 
 // The longest run of quiet windows between the first and the last loud one, in seconds.
 inline double longestGapSeconds(const StereoRecording& rec, double threshold = 0.01) {
     std::vector<double> l = loudness(rec);
-    int first = -1, last = -1;
-    for (int i = 0; i < int(l.size()); ++i) {
-        if (l[size_t(i)] > threshold) {
-            if (first < 0) first = i;
-            last = i;
-        }
-    }
+    auto [first, last] = loudWindows(l, threshold);
     int longest = 0, run = 0;
     for (int i = first; first >= 0 && i <= last; ++i) {
         run = l[size_t(i)] > threshold ? 0 : run + 1;

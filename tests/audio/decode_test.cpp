@@ -5,7 +5,7 @@
 #include "host/rt_game.h"
 #include "runtime/gc.h"
 #include "tests/audio/audio_support.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -72,7 +72,7 @@ class DecodeTest : public ::testing::Test {
         return path;
     }
 
-    TempDir dir;
+    TempFolder dir;
 };
 
 // 16-bit samples of one side of a decoded sound.

@@ -8,7 +8,7 @@
 #include "runtime/gc.h"
 #include "runtime/init.h"
 #include "tests/audio/audio_support.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/openal_config.h"
 
 #include <gtest/gtest.h>
 
@@ -29,28 +29,25 @@ class OpenAlConfig {
         static OpenAlConfig config(driver);
         return config;
     }
-    std::string output() const { return dir / "mixed.wav"; }
-    std::string folder() const { return dir.path(); }
+    std::string output() const { return file.folder() / "mixed.wav"; }
+    std::string folder() const { return file.folder().path(); }
 
   private:
     explicit OpenAlConfig(const std::string& driver) {
-        std::string conf = dir / "alsoft.conf";
-        writeFile(conf, "[general]\n"
-                        "drivers = " +
-                            driver +
-                            "\n"
-                            "sources = 32\n"
-                            "channels = stereo\n"
-                            "sample-type = int16\n"
-                            "frequency = 44100\n"
-                            "hrtf = false\n"
-                            "[wave]\n"
-                            "file = " +
-                            output() + "\n");
-        ::setenv("ALSOFT_CONF", conf.c_str(), 1);
-        ::unsetenv("ALSOFT_DRIVERS");
+        file.write("[general]\n"
+                   "drivers = " +
+                   driver +
+                   "\n"
+                   "sources = 32\n"
+                   "channels = stereo\n"
+                   "sample-type = int16\n"
+                   "frequency = 44100\n"
+                   "hrtf = false\n"
+                   "[wave]\n"
+                   "file = " +
+                   output() + "\n");
     }
-    TempDir dir;
+    OpenAlConfigFile file;
 };
 
 class AudioDeviceTest : public ::testing::Test {

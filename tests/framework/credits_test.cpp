@@ -55,7 +55,7 @@ struct DrawnText {
 class OverlayTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ::setenv("ALSOFT_DRIVERS", "null", 1);
+        useSilentAudio();
         game.start<OverlayApp>(registerModules);
         rt_quzo_QUZO_Font = kFontSlot;
         rt_quzo_QUZO_ImgD[kFontSlot] = 128;

@@ -69,13 +69,12 @@ class WatchedGame : public c_MyGame {
 class FlowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        // Audio through OpenAL Soft's silent driver: a real device and real sources.
-        ::setenv("ALSOFT_DRIVERS", "null", 1);
+        useSilentAudio();
         app = game.start<WatchedGame>(hexwend::game::registerModules);
         rt_quzo_QUZO_Loader = 0;
     }
 
-    // One update; afterwards records() holds what it drew.
+    // One update; afterwards lastUpdateRecords() holds what it drew.
     void update(int count = 1) {
         for (int i = 0; i < count; ++i) {
             rt_quzo_Bufferup = 0;
@@ -83,20 +82,9 @@ class FlowTest : public ::testing::Test {
         }
     }
 
-    // The records of the last update, published or not.
-    static std::vector<Record> records() {
-        std::vector<Record> out;
-        if (rt_quzo_Sprtup > 0) {
-            for (int i = 0; i < rt_quzo_Sprtup; ++i) out.push_back(drawRecord(i));
-        } else {
-            for (int i = 0; i < rt_quzo_Bufferup; ++i) out.push_back(bufferRecord(i));
-        }
-        return out;
-    }
-
     // The pause icon: the first frame of the icons at (24, 24), small and faint.
     static bool pauseIconDrawn() {
-        for (const Record& r : records()) {
+        for (const Record& r : lastUpdateRecords()) {
             if (r.kind() == kKindImage && r.slot() == 90 && r.frame() == 0 && r.x() == 24 &&
                 r.y() == 24 && r.sizeX() == 0.4f && r.alpha() == 0.1f) {
                 return true;
@@ -107,7 +95,7 @@ class FlowTest : public ::testing::Test {
 
     static std::vector<Record> triangles() {
         std::vector<Record> out;
-        for (const Record& r : records()) {
+        for (const Record& r : lastUpdateRecords()) {
             if (r.kind() == kKindTriangle) out.push_back(r);
         }
         return out;
@@ -421,7 +409,7 @@ class GameOverTest : public FlowTest {
     // The words of the overlay, as runs of glyphs on one line each.
     static std::vector<Word> words() {
         std::vector<Word> out;
-        for (const Record& r : records()) {
+        for (const Record& r : lastUpdateRecords()) {
             if (r.kind() != kKindImage || r.slot() != 99) continue;
             if (out.empty() || std::fabs(out.back().y - r.y()) > 0.5f)
                 out.push_back(Word{"", r.y()});

@@ -4,9 +4,12 @@
 
 #include "framework/quzo.h"
 #include "tests/support/headless_game.h"
+#include "tests/support/openal_config.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace hexwend::testing {
 
@@ -38,6 +41,18 @@ inline Record drawRecord(int i) {
 
 inline Record bufferRecord(int i) {
     return Record{rt_quzo_QUZO_Buffer.Data() + i * framework::kRecordFloats};
+}
+
+// The records of the last update: those it published are in the render buffer; an update
+// that records fewer than 16 leaves them unpublished in the draw list.
+inline std::vector<Record> lastUpdateRecords() {
+    std::vector<Record> out;
+    if (rt_quzo_Sprtup > 0) {
+        for (int i = 0; i < rt_quzo_Sprtup; ++i) out.push_back(drawRecord(i));
+    } else {
+        for (int i = 0; i < rt_quzo_Bufferup; ++i) out.push_back(bufferRecord(i));
+    }
+    return out;
 }
 
 // A fresh runtime and framework on the headless host for every test; the host's clock is

@@ -6,6 +6,8 @@
 #include "graphics/gxtk_graphics.h"
 #include "host/rt_game.h"
 #include "runtime/init.h"
+#include "tests/support/openal_config.h"
+#include "tests/support/temp_folder.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
@@ -68,17 +70,15 @@ void writeRedDot(const std::filesystem::path& path) {
 class FullscreenDisplayTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ::setenv("ALSOFT_DRIVERS", "null", 1);
-        char pattern[] = "/tmp/hexwend-fullscreen-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
+        useSilentAudio();
+        ASSERT_TRUE(folder.ok());
         writeRedDot(folder / "data/common/dot.png");
 
         glfwSetErrorCallback(onGlfwError);
         ASSERT_EQ(glfwInit(), GLFW_TRUE) << "no display";
         game = new RtGlfwGame();
         // The data folder is the test's own; the host keeps a folder given before first use.
-        game->_appDir = String(folder.c_str());
+        game->_appDir = String(folder.path().c_str());
         rtClearModuleInits();
         framework::registerModules();
         host::startRuntime(0, nullptr, [] {
@@ -97,8 +97,6 @@ class FullscreenDisplayTest : public ::testing::Test {
         if (game && game->_window) glfwDestroyWindow(game->_window);
         delete game;
         glfwTerminate();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
     }
 
     // One pass of the main loop without its pacing: events, an update, a render.
@@ -139,7 +137,7 @@ class FullscreenDisplayTest : public ::testing::Test {
         return uint32_t(out[0]) & 0xffffff;
     }
 
-    std::filesystem::path folder;
+    TempFolder folder;
     RtGlfwGame* game = nullptr;
 };
 

@@ -68,7 +68,7 @@ class QuietGame : public c_MyGame {
 class OverlayTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ::setenv("ALSOFT_DRIVERS", "null", 1);
+        useSilentAudio();
         // The options save the state file into the working folder.
         inFolder = std::make_unique<InWorkingFolder>(folder.path());
         app = game.start<QuietGame>(hexwend::game::registerModules);
@@ -124,23 +124,11 @@ class OverlayTest : public ::testing::Test {
     // The y of a row as the last update drew it.
     static float rowY(int row) { return float(rt_quzo_QUZO_MenuPos[kOptionsFirstY] + 116 * row); }
 
-    // The records of the last update, published or not (an update that records fewer than
-    // 16 leaves them in the draw list).
-    static std::vector<Record> records() {
-        std::vector<Record> out;
-        if (rt_quzo_Sprtup > 0) {
-            for (int i = 0; i < rt_quzo_Sprtup; ++i) out.push_back(drawRecord(i));
-        } else {
-            for (int i = 0; i < rt_quzo_Bufferup; ++i) out.push_back(bufferRecord(i));
-        }
-        return out;
-    }
-
     // The text drawn by the last update along the line y (glyph centres within
     // one unit) between two x, left to right; spaces are not drawn.
     static std::string textOn(float y, float minX = -1000, float maxX = 2000) {
         std::vector<std::pair<float, char>> glyphs;
-        for (const Record& r : records()) {
+        for (const Record& r : lastUpdateRecords()) {
             if (r.kind() == kKindImage && r.slot() == kFontSlot && std::fabs(r.y() - y) <= 1 &&
                 r.x() >= minX && r.x() <= maxX)
                 glyphs.emplace_back(r.x(), char(r.frame() + 32));
@@ -155,7 +143,7 @@ class OverlayTest : public ::testing::Test {
 
     static int imagesOf(int slot, int frame) {
         int n = 0;
-        for (const Record& r : records()) {
+        for (const Record& r : lastUpdateRecords()) {
             n += r.kind() == kKindImage && r.slot() == slot && r.frame() == frame;
         }
         return n;
@@ -396,7 +384,7 @@ TEST_F(OverlayTest, TheConsoleHostAddsTheOverscanRowWithItsCornerMarks) {
             {w - 24, h - 64, 24, 64}, {w - 64, 0, 64, 24}, {w - 24, 0, 24, 64},
             {0, h - 24, 64, 24},      {0, h - 64, 24, 64}};
         int found = 0;
-        for (const Record& r : records()) {
+        for (const Record& r : lastUpdateRecords()) {
             if (r.kind() != kKindRect || r.red() != 255 || r.green() != 255 || r.alpha() != 1)
                 continue;
             for (const auto& m : marks)
@@ -541,7 +529,7 @@ TEST_F(OverlayTest, EachHitRaisesTheBaseSpeedByATenth) {
     // The trail: one line per hit, from the centre to the first hit's place on the ring
     // (straight up) and on from each hit's place to the next.
     std::vector<Record> lines;
-    for (const Record& r : records()) {
+    for (const Record& r : lastUpdateRecords()) {
         if (r.kind() == kKindLine) lines.push_back(r);
     }
     ASSERT_EQ(lines.size(), 5u);

@@ -472,8 +472,7 @@ class ParticleFountain : public c_App {
 };
 
 TEST(ParticleUpdateTest, UpdatesWith250LiveParticlesAllocateNoCollectedObjects) {
-    // The game's start opens the audio device; OpenAL Soft's null output keeps it quiet.
-    ::setenv("ALSOFT_DRIVERS", "null", 1);
+    useSilentAudio();
     HeadlessGame game;
     game.startRuntime<ParticleFountain>(registerModules);
     rt_quzo_QUZO_Font = 99;

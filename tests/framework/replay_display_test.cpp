@@ -5,6 +5,7 @@
 #include "graphics/graphics.h"
 #include "host/rt_game.h"
 #include "runtime/init.h"
+#include "tests/support/temp_folder.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
@@ -45,13 +46,11 @@ void writeSheet(const std::filesystem::path& path, int frameSize,
 class ReplayDisplayTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/hexwend-replay-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
+        ASSERT_TRUE(folder.ok());
 
         ASSERT_EQ(glfwInit(), GLFW_TRUE) << "no display";
         game = std::make_unique<RtGlfwGame>();
-        game->_appDir = String(folder.c_str());
+        game->_appDir = String(folder.path().c_str());
         rtClearModuleInits();
         framework::registerModules();
         host::startRuntime(0, nullptr, [] { return 0; });
@@ -69,8 +68,6 @@ class ReplayDisplayTest : public ::testing::Test {
         if (game && game->_window) glfwDestroyWindow(game->_window);
         game.reset();
         glfwTerminate();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
     }
 
     // One render as the game's render runs it.
@@ -97,7 +94,7 @@ class ReplayDisplayTest : public ::testing::Test {
         return n;
     }
 
-    std::filesystem::path folder;
+    TempFolder folder;
     std::unique_ptr<RtGlfwGame> game;
     gxtkGraphics* device = nullptr;
 };

@@ -87,8 +87,7 @@ Array<float> unrootedArray;
 class RootsTest : public FrameworkTest {
   protected:
     void SetUp() override {
-        // The audio device row opens a device; OpenAL Soft's silent driver provides one.
-        ::setenv("ALSOFT_DRIVERS", "null", 1);
+        useSilentAudio(); // the audio device row opens a device
         FrameworkTest::SetUp();
     }
 

@@ -6,6 +6,7 @@
 #include "audio/sound.h"
 #include "runtime/random.h"
 #include "tests/audio/audio_support.h"
+#include "tests/support/openal_config.h"
 #include "tests/support/temp_folder.h"
 
 #include <chrono>
@@ -20,26 +21,15 @@ namespace {
 
 using namespace hexwend::framework;
 
-// OpenAL Soft reads its configuration once, before the first device opens: the null output
-// with the library's default number of sources.
-class NullOutput {
-  public:
-    static void use() { static NullOutput config; }
-
-  private:
-    NullOutput() {
-        std::string conf = folder / "alsoft.conf";
-        writeFile(conf, "[general]\ndrivers = null\nfrequency = 44100\n");
-        ::setenv("ALSOFT_CONF", conf.c_str(), 1);
-        ::unsetenv("ALSOFT_DRIVERS");
-    }
-    TempFolder folder;
-};
+// The null output with the library's default number of sources, for every test here.
+void useNullOutput() {
+    static OpenAlConfigFile config("[general]\ndrivers = null\nfrequency = 44100\n");
+}
 
 class SfxTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        NullOutput::use();
+        useNullOutput();
         game.startRuntime<c_App>(registerModules);
         game.dataDir = data.path();
         game.startGame();

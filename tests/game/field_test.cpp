@@ -9,6 +9,7 @@
 #include "runtime/random.h"
 #include "tests/audio/audio_support.h"
 #include "tests/support/headless_game.h"
+#include "tests/support/openal_config.h"
 #include "tests/support/temp_folder.h"
 
 #include <AL/al.h>
@@ -126,7 +127,7 @@ struct Played {
 class FieldTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ::setenv("ALSOFT_DRIVERS", "null", 1);
+        useSilentAudio();
         for (int n = 1; n <= 5; ++n) {
             const std::string name = "506/sfx/00" + std::to_string(n) + ".wav";
             std::filesystem::create_directories(std::filesystem::path(data / name).parent_path());

@@ -17,7 +17,7 @@ namespace hexwend::testing {
 class GameSession : public ::testing::Test {
   protected:
     void SetUp() override {
-        ::setenv("ALSOFT_DRIVERS", "null", 1);
+        useSilentAudio();
         prepare();
         app = startGame();
     }
@@ -27,7 +27,7 @@ class GameSession : public ::testing::Test {
     // The runtime's start with the game's application object, then the game's start.
     virtual c_MyGame* startGame() { return game.start<c_MyGame>(hexwend::game::registerModules); }
 
-    // Runs updates; afterwards records() holds what the last one drew and sounds() the
+    // Runs updates; afterwards lastUpdateRecords() holds what the last one drew and sounds() the
     // effect slots it played, in order.
     void update(int count = 1) {
         for (int i = 0; i < count; ++i) {
@@ -70,20 +70,9 @@ class GameSession : public ::testing::Test {
         update();
     }
 
-    // The records of the last update, published or not.
-    static std::vector<Record> records() {
-        std::vector<Record> out;
-        if (rt_quzo_Sprtup > 0) {
-            for (int i = 0; i < rt_quzo_Sprtup; ++i) out.push_back(drawRecord(i));
-        } else {
-            for (int i = 0; i < rt_quzo_Bufferup; ++i) out.push_back(bufferRecord(i));
-        }
-        return out;
-    }
-
     static std::vector<Record> imagesOf(int slot) {
         std::vector<Record> out;
-        for (const Record& r : records()) {
+        for (const Record& r : lastUpdateRecords()) {
             if (r.kind() == framework::kKindImage && r.slot() == slot) out.push_back(r);
         }
         return out;

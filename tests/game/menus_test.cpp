@@ -375,7 +375,7 @@ TEST_F(MenuTest, TheCurtainFollowsTheListThirtyTwoUnitsAnUpdate) {
     // Open: the triangles lie outside the screen, and the score panel is centred on the right
     // edge (the list opens the curtain to W + 32 before it is drawn and clamped, so
     // x = 3W - 2(W + 32) + 64).
-    for (const Record& r : records()) {
+    for (const Record& r : lastUpdateRecords()) {
         if (r.kind() != kKindTriangle) continue;
         const float* f = r.f;
         const bool outside =

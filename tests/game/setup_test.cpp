@@ -96,7 +96,7 @@ TEST_F(SetupTest, LoadingFillsEverySlotAtItsStepInSixtyOneUpdates) {
 
 TEST_F(SetupTest, LoadingScreenShowsItsBackdropAndTheLoadingLine) {
     update(6); // the font is loaded; the loader stands at 7
-    const std::vector<Record> drawn = records();
+    const std::vector<Record> drawn = lastUpdateRecords();
     ASSERT_FALSE(drawn.empty());
     const Record backdrop = drawn.front();
     EXPECT_EQ(backdrop.kind(), kKindRect);

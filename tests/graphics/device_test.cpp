@@ -391,7 +391,7 @@ TEST_F(DeviceTest, ReadPixelsFillsRowsFromTheTopAtOffsetAndPitch) {
 }
 
 TEST_F(DeviceTest, ImagesComeBackAfterTheWindowIsCreatedAgain) {
-    TempDir dir;
+    TempFolder dir;
     // 3 x 2: a row of red, green, blue over a row of half-transparent white.
     ASSERT_TRUE(
         writeArgbPng(dir / "sprite.png", 3, 2,
@@ -426,7 +426,7 @@ TEST_F(DeviceTest, ImagesComeBackAfterTheWindowIsCreatedAgain) {
 }
 
 TEST_F(DeviceTest, SurfacesLoadedBeforeAnyContextAreBuiltWhenFirstDrawn) {
-    TempDir dir;
+    TempFolder dir;
     ASSERT_TRUE(writeArgbPng(dir / "dot.png", 1, 1, {0xff00ff00}));
     int seq = glfwGraphicsSeq;
     glfwGraphicsSeq = 0;

@@ -7,6 +7,7 @@
 #include "host/rt_game.h"
 #include "runtime/gc.h"
 #include "runtime/init.h"
+#include "tests/support/temp_folder.h"
 
 #include <GL/gl.h>
 #include <GLFW/glfw3.h>
@@ -22,27 +23,6 @@
 #include <vector>
 
 namespace hexwend::testing {
-
-// A fresh folder under the system's temporary folder, removed with its contents at the end.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "hexwend-gfx-XXXXXX");
-        if (char* made = ::mkdtemp(pattern.data())) path_ = made;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
 
 // 0xAARRGGBB as the four bytes R, G, B, A.
 inline void argbToRgba(uint32_t argb, unsigned char* out) {

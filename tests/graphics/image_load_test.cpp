@@ -21,7 +21,7 @@ class ImageLoadTest : public GraphicsRuntimeTest {
     }
 
     RtGlfwGame host; // no window: images load without a context, textures come later
-    TempDir dir;
+    TempFolder dir;
     gxtkGraphics* device = nullptr;
 };
 

@@ -405,7 +405,7 @@ class TempDataHost : public RtGlfwGame {
 
 class FontTest : public ModuleDeviceTest {
   protected:
-    TempDir data;
+    TempFolder data;
     TempDataHost host{data.path()};
 };
 

@@ -1,6 +1,6 @@
 #include "platform/files.h"
 
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 using hexwend::platform::executableFolder;
 using hexwend::platform::executablePath;
 using hexwend::platform::openFile;
-using hexwend::testing::TempDir;
+using hexwend::testing::TempFolder;
 
 TEST(PlatformFiles, ExecutableFolderIsWhereTheTestBinaryLives) {
     namespace fs = std::filesystem;
@@ -43,7 +43,7 @@ void PrintTo(const NameCase& c, std::ostream* out) {
 class PlatformFilesNames : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(PlatformFilesNames, UtfEightNameRoundTripsBytes) {
-    TempDir dir;
+    TempFolder dir;
     ASSERT_TRUE(dir.ok());
     const std::string path = dir / GetParam().name;
     const std::vector<unsigned char> bytes = everyByte();
@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"astral", "\xf0\x9f\x8e\xae-\xd0\xb8\xd0\xb3\xd1\x80\xd0\xb0"}));
 
 TEST(PlatformFiles, OpeningFailsCleanly) {
-    TempDir dir;
+    TempFolder dir;
     ASSERT_TRUE(dir.ok());
     const std::string existing = dir / "present";
     std::FILE* f = openFile(existing, "wb");

@@ -2,7 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/socket.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@
 namespace {
 
 using hexwend::platform::openUrl;
-using hexwend::testing::TempDir;
+using hexwend::testing::TempFolder;
 using Clock = std::chrono::steady_clock;
 
 std::string readFile(const std::string& path) {
@@ -101,7 +101,7 @@ class PlatformUrl : public ::testing::Test {
     }
     void TearDown() override { ::setenv("PATH", savedPath.c_str(), 1); }
 
-    TempDir dir;
+    TempFolder dir;
     std::string savedPath;
 };
 
@@ -158,7 +158,7 @@ TEST_F(PlatformUrl, RefusedUrlsStartNothing) {
 }
 
 TEST_F(PlatformUrl, MissingOpenerIsAFailure) {
-    TempDir empty;
+    TempFolder empty;
     ASSERT_TRUE(empty.ok());
     ::setenv("PATH", empty.path().c_str(), 1);
     EXPECT_FALSE(openUrl("https://scores.invalid/"));
