@@ -111,7 +111,7 @@ Source readJoypad(int pad) {
 
     float rx = joyX(1, pad);
     float ry = joyY(1, pad);
-    if (rt_quzo_QUZO_Set[12] == 1) ry = -ry;
+    if (rt_quzo_QUZO_Set[settings::kInvertRightStick] == 1) ry = -ry;
     if (std::fabs(rx) > kStickThreshold || std::fabs(ry) > kStickThreshold) {
         s.hasSecond = true;
         s.rx = rx;
@@ -120,7 +120,7 @@ Source readJoypad(int pad) {
 
     float sx = joyX(0, pad);
     float sy = joyY(0, pad);
-    if (rt_quzo_QUZO_Set[11] == 1) sy = -sy;
+    if (rt_quzo_QUZO_Set[settings::kInvertLeftStick] == 1) sy = -sy;
     if (std::fabs(sx) < kStickThreshold && std::fabs(sy) < kStickThreshold) {
         sx = 0;
         sy = 0;
@@ -269,7 +269,7 @@ int updatePointer() {
         rt_quzo_mwx = kNoPosition;
         rt_quzo_mwy = kNoPosition;
         rt_quzo_mPadcx = kNoPosition;
-        rt_quzo_mdis[0] = 0;
+        rt_quzo_mdis[locks::kPointer] = 0;
     }
     return 0;
 }

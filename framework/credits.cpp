@@ -33,7 +33,6 @@ constexpr int kChooseSound = 99;
 
 // Keys and settings.
 constexpr int kEnterKey = 13;
-constexpr int kPlaysSetting = 5;
 
 // Controls, summed over every block: the four directions and the buttons.
 constexpr int kSelect = kControlButton1;      // 10
@@ -256,7 +255,8 @@ int rt_quzo_Credits() {
     // 8. Statistics: games finished, and the size of the last render.
     rt_quzo_ResetDraw();
     rt_quzo_SetSize(0.5f);
-    text(float(w - 4), 4, String("Plays : ") + String(rt_quzo_QUZO_Set[kPlaysSetting]), 2, 0);
+    text(float(w - 4), 4, String("Plays : ") + String(rt_quzo_QUZO_Set[settings::kFinishedGames]),
+         2, 0);
     text(float(w - 4), 26, String(rt_quzo_RealW) + String(":") + String(rt_quzo_RealH), 2, 0);
     return 0;
 }

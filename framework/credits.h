@@ -17,6 +17,7 @@
 // to 0. The globals live in framework/quzo.h.
 #pragma once
 
+#include "framework/settings.h"
 #include "runtime/string.h"
 
 // Stores one credit row (texts rt_quzo_QUZO_Creds ... +4) and counts it. A row that no longer
@@ -43,7 +44,7 @@ constexpr int kNameSlots = 13;
 
 // rt_quzo_kdis elements: the name entry's move and finish lock (the menus' lock), its repeat
 // timer and repeat delay, and the credits' leave lock.
-constexpr int kNameEntryLock = 0;
+constexpr int kNameEntryLock = locks::kMenu;
 constexpr int kNameRepeatTimer = 1;
 constexpr int kNameRepeatDelay = 2;
 constexpr int kCreditsLeaveLock = 38;

@@ -30,22 +30,12 @@ constexpr int kShownBackground = 11;
 constexpr int kAimedBackground = 15;
 constexpr float kBackgroundEasing = 0.0625f;
 
-// Settings elements.
-constexpr int kMusicVolume = 0;
-constexpr int kEffectsVolume = 1;
-constexpr int kDebugModeSetting = 22;
-constexpr int kScreenshotModeSetting = 23;
-constexpr float kMusicVolumeStep = 0.0999f;
-
 // rt_quzo_QUZO_MenuPos elements: the main menu's slide-in, and the pause menu's selection,
 // icon column and idle counter.
 constexpr int kMainMenuSlide = 10;
 constexpr int kPauseSelection = 40;
 constexpr int kPauseColumnX = 41;
 constexpr int kPauseIdle = 42;
-
-// The lock of the pause control in rt_quzo_kdis.
-constexpr int kPauseLock = 20;
 
 // The pause icon, and how close to the top-left corner a touch pauses.
 constexpr int kIconSlot = 90;
@@ -58,13 +48,6 @@ constexpr int kTouchStride = 10;
 
 int keyHit(int key) {
     return rt_input_device ? rt_input_KeyHit(key) : 0;
-}
-
-int clampSetting(int element) {
-    int v = rt_quzo_QUZO_Set[element];
-    v = v < 0 ? 0 : (v > 10 ? 10 : v);
-    rt_quzo_QUZO_Set[element] = v;
-    return v;
 }
 
 // The first touch slot that is down within the pause radius of the corner, or -1.
@@ -117,11 +100,11 @@ int rt_quzo_UpdateWorld() {
     // Function keys, as presses since the last update.
     if (keyHit(kKeyF1) != 0) {
         rt_quzo_QUZO_DebugMode = 1 - rt_quzo_QUZO_DebugMode;
-        rt_quzo_QUZO_Set[kDebugModeSetting] = rt_quzo_QUZO_DebugMode;
+        rt_quzo_QUZO_Set[settings::kFrameRate] = rt_quzo_QUZO_DebugMode;
     }
     if (keyHit(kKeyF2) != 0) {
         rt_quzo_QUZO_ScreenshotMode = 1 - rt_quzo_QUZO_ScreenshotMode;
-        rt_quzo_QUZO_Set[kScreenshotModeSetting] = rt_quzo_QUZO_ScreenshotMode;
+        rt_quzo_QUZO_Set[settings::kScreenshotMode] = rt_quzo_QUZO_ScreenshotMode;
     }
     if (keyHit(kKeyF11) != 0) rt_quzo_FullscreenFlip();
     if (keyHit(kKeyF4) != 0) rt_app_EndApp();
@@ -137,15 +120,15 @@ int rt_quzo_UpdateWorld() {
     rt_quzo_DoControls();
 
     // Volumes: both settings are kept within 0 ... 10; the music follows its setting.
-    float music = float(clampSetting(kMusicVolume)) * kMusicVolumeStep;
-    clampSetting(kEffectsVolume);
+    float music = musicGain();
+    clampedVolume(settings::kEffectsVolume);
     rt_audio_SetMusicVolume(music);
     return 0;
 }
 
 int rt_quzo_InGame() {
     // The pause control toggles once per press: its lock clears only once it is released.
-    int& pauseLock = rt_quzo_kdis[kPauseLock];
+    int& pauseLock = rt_quzo_kdis[locks::kPauseControl];
     if (rt_quzo_PlayKey(kControlPause, -2) == 0) {
         pauseLock = 0;
     } else if (pauseLock == 0) {
@@ -178,9 +161,9 @@ int rt_quzo_InGame() {
 
     // A touch on the icon's corner pauses (a click there too: touch slot 0 follows the left
     // mouse button). It never unpauses.
-    if (cornerTouch() >= 0 && rt_quzo_mdis[0] == 0) {
+    if (cornerTouch() >= 0 && rt_quzo_mdis[locks::kPointer] == 0) {
         rt_quzo_QUZO_Paused = 1;
-        rt_quzo_mdis[0] = 1;
+        rt_quzo_mdis[locks::kPointer] = 1;
         rt_quzo_LockKeys();
         if (rt_quzo_QUZO_MusicPlaying == 1) rt_quzo_PauseTune();
     }

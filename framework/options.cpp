@@ -48,15 +48,7 @@ constexpr int kSliderHeld = -2;
 constexpr int kControlButton2 = 11;
 constexpr int kControlButton3 = 12;
 
-// Settings elements of the option rows.
-constexpr int kMusicSetting = 0;
-constexpr int kEffectsSetting = 1;
-constexpr int kInvertLeftSetting = 11;
-constexpr int kInvertRightSetting = 12;
-constexpr int kOverscanSetting = 21;
-constexpr int kFrameRateSetting = 22;
-constexpr int kScreenshotSetting = 23;
-// The element of rows without a value.
+// The settings element of rows without a value.
 constexpr int kNoSetting = 99;
 
 // Layout of the options list.
@@ -307,20 +299,20 @@ int rt_quzo_Options() {
     const bool back = option(kNoSetting, 0, kLabelBack, 0, 0, 0) == 1;
     if (console) {
         const int overscanRow = row;
-        option(kOverscanSetting, 3, kLabelOverscan, 0, 10, 0);
+        option(settings::kOverscan, 3, kLabelOverscan, 0, 10, 0);
         if (menuPos(kOptionsHighlight) == overscanRow) overscanMarks();
     }
     if (option(kNoSetting, 3, kLabelFullscreen, 0, 0, 0) == 1) rt_quzo_FullscreenFlip();
-    option(kEffectsSetting, 1, kLabelSfx, 0, 10, 0);
-    option(kMusicSetting, 2, kLabelMusic, 0, 10, 0);
-    option(kInvertLeftSetting, 4, kLabelInvertLeft, 0, 1, 2);
-    option(kInvertRightSetting, 5, kLabelInvertRight, 0, 1, 2);
+    option(settings::kEffectsVolume, 1, kLabelSfx, 0, 10, 0);
+    option(settings::kMusicVolume, 2, kLabelMusic, 0, 10, 0);
+    option(settings::kInvertLeftStick, 4, kLabelInvertLeft, 0, 1, 2);
+    option(settings::kInvertRightStick, 5, kLabelInvertRight, 0, 1, 2);
     // The two display switches take effect at once, however their value changed: choosing,
     // a press on the switch or left and right.
-    option(kScreenshotSetting, 3, kLabelScreenshot, 0, 1, 0);
-    rt_quzo_QUZO_ScreenshotMode = rt_quzo_QUZO_Set[kScreenshotSetting];
-    option(kFrameRateSetting, 47, kLabelFramerate, 0, 1, 0);
-    rt_quzo_QUZO_DebugMode = rt_quzo_QUZO_Set[kFrameRateSetting];
+    option(settings::kScreenshotMode, 3, kLabelScreenshot, 0, 1, 0);
+    rt_quzo_QUZO_ScreenshotMode = rt_quzo_QUZO_Set[settings::kScreenshotMode];
+    option(settings::kFrameRate, 47, kLabelFramerate, 0, 1, 0);
+    rt_quzo_QUZO_DebugMode = rt_quzo_QUZO_Set[settings::kFrameRate];
     const int rows = row;
 
     // 4. "Back" leaves; the rest of the update still runs.
@@ -563,7 +555,7 @@ int rt_quzo_Pause_Menu() {
     int entry = -1;
     if ((held(kControlButton1) || held(kControlButton2)) && lock(kPauseMenuLock) == 0)
         entry = selection;
-    if (entry < 0 && rt_quzo_mdis[0] == 0) {
+    if (entry < 0 && rt_quzo_mdis[locks::kPointer] == 0) {
         const float side = 0.75f * rt_quzo_QUZO_ImgW[kIconsSlot];
         for (int e = kEntryQuit; e <= kEntryOptions && entry < 0; ++e) {
             if (rt_quzo_MouseIn_Centered(x, iconY[e], side, side) != 0) entry = e;

@@ -10,18 +10,9 @@
 #include <string>
 
 using namespace hexwend::framework::persist;
+namespace settings = hexwend::framework::settings;
 
 namespace {
-
-// Settings elements with a meaning.
-constexpr int kMusicVolume = 0;
-constexpr int kEffectsVolume = 1;
-constexpr int kGameNumber = 6;
-constexpr int kInvertLeftStick = 11;
-constexpr int kInvertRightStick = 12;
-constexpr int kOverscan = 21;
-constexpr int kFrameRate = 22;
-constexpr int kScreenshot = 23;
 
 // The default name "Name": character codes minus 32.
 constexpr int kDefaultName[4] = {'N' - 32, 'a' - 32, 'm' - 32, 'e' - 32};
@@ -72,9 +63,10 @@ void hostDate(Array<int> date) {
 // option only ever holds 0 ... 10, so a negative value is cleared as well as a positive
 // one), the screenshot switch; the frame-rate display follows its setting.
 void clearRunSettings() {
-    if (rt_quzo_isOuya != 1 && rt_quzo_QUZO_Set[kOverscan] != 0) rt_quzo_QUZO_Set[kOverscan] = 0;
-    rt_quzo_QUZO_DebugMode = rt_quzo_QUZO_Set[kFrameRate];
-    rt_quzo_QUZO_Set[kScreenshot] = 0;
+    if (rt_quzo_isOuya != 1 && rt_quzo_QUZO_Set[settings::kOverscan] != 0)
+        rt_quzo_QUZO_Set[settings::kOverscan] = 0;
+    rt_quzo_QUZO_DebugMode = rt_quzo_QUZO_Set[settings::kFrameRate];
+    rt_quzo_QUZO_Set[settings::kScreenshotMode] = 0;
     rt_quzo_QUZO_ScreenshotMode = 0;
 }
 
@@ -93,7 +85,7 @@ void put(std::string& out, int value) {
 namespace hexwend::framework::persist {
 
 String stateRecord() {
-    rt_quzo_QUZO_Set[kGameNumber] = rt_quzo_QUZO_GameNum;
+    rt_quzo_QUZO_Set[settings::kGameNumber] = rt_quzo_QUZO_GameNum;
     const int groupMod = groupModulus();
     const int scoreMod = scoreModulus();
 
@@ -157,7 +149,7 @@ void loadStateRecord(const String& record) {
     }
 
     // A record of another game brings in nothing else, not even its screenshot switch.
-    if (rt_quzo_QUZO_Set[kGameNumber] != rt_quzo_QUZO_GameNum) {
+    if (rt_quzo_QUZO_Set[settings::kGameNumber] != rt_quzo_QUZO_GameNum) {
         rt_quzo_SetDefaults();
         clearRunSettings();
         return;
@@ -225,12 +217,12 @@ int rt_quzo_Load() {
 
 int rt_quzo_SetDefaults() {
     const bool console = rt_quzo_isOuya == 1;
-    rt_quzo_QUZO_Set[kMusicVolume] = 7;
-    rt_quzo_QUZO_Set[kEffectsVolume] = 7;
-    rt_quzo_QUZO_Set[kInvertLeftStick] = console ? 0 : 1;
-    rt_quzo_QUZO_Set[kInvertRightStick] = console ? 0 : 1;
-    rt_quzo_QUZO_Set[kOverscan] = console ? 5 : 0;
-    rt_quzo_QUZO_Set[kFrameRate] = 0;
+    rt_quzo_QUZO_Set[settings::kMusicVolume] = 7;
+    rt_quzo_QUZO_Set[settings::kEffectsVolume] = 7;
+    rt_quzo_QUZO_Set[settings::kInvertLeftStick] = console ? 0 : 1;
+    rt_quzo_QUZO_Set[settings::kInvertRightStick] = console ? 0 : 1;
+    rt_quzo_QUZO_Set[settings::kOverscan] = console ? 5 : 0;
+    rt_quzo_QUZO_Set[settings::kFrameRate] = 0;
     return 0;
 }
 

@@ -161,6 +161,7 @@ void registerModules();
 
 // --- The framework's subjects ------------------------------------------------------------
 
+#include "framework/settings.h"
 #include "framework/sprites.h"
 #include "framework/text.h"
 #include "framework/sfx.h"

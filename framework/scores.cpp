@@ -8,6 +8,7 @@
 #include <cmath>
 
 using namespace hexwend::framework::scores;
+namespace settings = hexwend::framework::settings;
 
 namespace {
 
@@ -97,7 +98,7 @@ int rt_quzo_AddScore(int (*sendScores)(int mode)) {
     }
     rt_quzo_QUZO_LastRank = rank;
 
-    int& games = rt_quzo_QUZO_Set[5];
+    int& games = rt_quzo_QUZO_Set[settings::kFinishedGames];
     games = int(unsigned(games) + 1u);
     if ((games % 5 == 1 || rank == 0) && sendScores) sendScores(0);
 

@@ -9,9 +9,6 @@ using namespace hexwend::framework;
 
 namespace {
 
-constexpr int kMusicVolumeSetting = 0;
-constexpr int kEffectsVolumeSetting = 1;
-constexpr int kMaxVolumeSetting = 10;
 // Effects above this slot never vary their pitch.
 constexpr int kLastVariedSlot = 90;
 
@@ -19,17 +16,20 @@ float clampf(float v, float lo, float hi) {
     return v < lo ? lo : v > hi ? hi : v;
 }
 
-// A volume setting, stored back clamped to 0 ... 10.
-int clampedSetting(int element) {
-    int& v = rt_quzo_QUZO_Set[element];
-    if (v < 0) v = 0;
-    if (v > kMaxVolumeSetting) v = kMaxVolumeSetting;
-    return v;
-}
-
 } // namespace
 
 namespace hexwend::framework {
+
+int clampedVolume(int element) {
+    int& v = rt_quzo_QUZO_Set[element];
+    if (v < 0) v = 0;
+    if (v > settings::kMaxVolume) v = settings::kMaxVolume;
+    return v;
+}
+
+float musicGain() {
+    return float(clampedVolume(settings::kMusicVolume)) * settings::kMusicVolumeStep;
+}
 
 String effectPath(int slot) {
     if (slot >= 70) return "common/0" + String(slot) + ".wav";
@@ -59,7 +59,7 @@ int rt_quzo_PlaySFX(int slot, float pitch, float volume, float pan) {
     volume = clampf(volume, 0, 0.99f);
     pan = clampf(pan, -1, 1);
     // 3. The effects volume setting.
-    const int effectsVolume = clampedSetting(kEffectsVolumeSetting);
+    const int effectsVolume = clampedVolume(settings::kEffectsVolume);
     // 4. An empty slot (or one outside the table) plays nothing.
     if (slot < 0 || slot >= kEffectSlots) return 0;
     c_Sound* sound = rt_quzo_QUZO_SFX[slot];
@@ -88,8 +88,7 @@ int rt_quzo_PlayTune(String name, int flags) {
     }
     rt_audio_PlayMusic(path, flags);
     rt_quzo_QUZO_MusicPlaying = 1;
-    // Settings 0 ... 10 give gains 0 ... 0.999.
-    rt_audio_SetMusicVolume(float(clampedSetting(kMusicVolumeSetting)) * 0.0999f);
+    rt_audio_SetMusicVolume(musicGain());
     return 0;
 }
 

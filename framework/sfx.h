@@ -43,4 +43,10 @@ constexpr int kEffectChannels = 32;
 // "<game>/sfx/0<n>.wav" for 10 ... 69, "common/0<n>.wav" for 70 ... 99.
 String effectPath(int slot);
 
+// A volume setting (settings::kMusicVolume or settings::kEffectsVolume), stored back clamped
+// to 0 ... 10.
+int clampedVolume(int element);
+// The music channel's gain for the music volume setting (clamped as above): 0 ... 0.999.
+float musicGain();
+
 } // namespace hexwend::framework

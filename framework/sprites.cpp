@@ -43,9 +43,6 @@ constexpr int kRenderClock = 7;
 constexpr int kRendersThisSecond = 9;
 constexpr int kTotalRenders = 49;
 
-// The settings element of the overscan option.
-constexpr int kOverscanSetting = 21;
-
 constexpr int kImageSlots = 150;
 constexpr int kDrawableSlots = 100; // slots 1 ... 99 can be drawn
 
@@ -365,7 +362,7 @@ int rt_quzo_RenderWorld() {
         rt_graphics_DrawRect(-128, -128, float(devWidth + 256), float(devHeight + 256));
 
         // 7. Base matrix: the scale, shrunk and moved inwards by the overscan option.
-        float o = float(rt_quzo_QUZO_Set[kOverscanSetting]);
+        float o = float(rt_quzo_QUZO_Set[settings::kOverscan]);
         float f = (1.0f - 2.0f * o / 101.0f) * rt_quzo_QUZO_Scale;
         rt_graphics_SetMatrix(f, 0, 0, f, 0, 0);
         rt_graphics_Transform(1, 0, 0, 1, 10.0f * o, 10.0f * o * aspect);

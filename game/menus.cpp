@@ -42,8 +42,6 @@ constexpr int kBackA = 11;
 constexpr int kBackB = 12;
 constexpr int kBackC = 20;
 
-constexpr int kMenuLock = 0;
-
 constexpr int kMoveSound = 98;
 constexpr int kChooseSound = 99;
 
@@ -59,7 +57,7 @@ float summed(int control) {
 }
 
 bool menuLockClear() {
-    return rt_quzo_kdis[kMenuLock] == 0;
+    return rt_quzo_kdis[locks::kMenu] == 0;
 }
 
 // The entries of one list in this update.
@@ -116,7 +114,7 @@ void releaseMenuLock(std::initializer_list<int> controls) {
     for (int control : controls) {
         if (summed(control) != 0) return;
     }
-    rt_quzo_kdis[kMenuLock] = 0;
+    rt_quzo_kdis[locks::kMenu] = 0;
 }
 
 // Step 6: a marked entry is chosen only while the lock is clear.
