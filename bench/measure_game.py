@@ -21,17 +21,13 @@ import tempfile
 import threading
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+from measure_support import ROOT, build_folder, process_cpu_seconds, programs
+
 # The end-to-end checks' helpers: finding the window and holding keys.
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 from e2e_support import find_window, press  # noqa: E402
+
 SECONDS = 20.0
-
-
-def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime + stime
 
 
 def resident_mib(pid):
@@ -62,12 +58,12 @@ def measure(pid, seconds, activity=None):
     if activity:
         worker = threading.Thread(target=activity, args=(stop,), daemon=True)
         worker.start()
-    start_cpu, start = cpu_seconds(pid), time.monotonic()
+    start_cpu, start = process_cpu_seconds(pid), time.monotonic()
     samples = []
     while time.monotonic() - start < seconds:
         samples.append(resident_mib(pid))
         time.sleep(1.0)
-    cpu, wall = cpu_seconds(pid) - start_cpu, time.monotonic() - start
+    cpu, wall = process_cpu_seconds(pid) - start_cpu, time.monotonic() - start
     stop.set()
     return cpu / wall, sum(samples) / len(samples), max(samples)
 
@@ -139,18 +135,9 @@ def longest_updates(timed):
 
 
 def main():
-    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build"))
-    if not os.environ.get("HEXWEND_BENCH_XVFB"):
-        env = dict(os.environ, HEXWEND_BENCH_XVFB="1")
-        sys.exit(subprocess.call([os.path.join(ROOT, "scripts", "with-xvfb"), sys.executable,
-                                  os.path.abspath(__file__), build], env=env))
+    build = build_folder(__file__)
     os.environ.setdefault("ALSOFT_DRIVERS", "null")
-
-    hexwend = os.path.join(build, "hexwend")
-    timed = os.path.join(build, "hexwend_timed")
-    for program in (hexwend, timed):
-        if not os.access(program, os.X_OK):
-            sys.exit("missing %s: build first (make build)" % program)
+    hexwend, timed = programs(build, "hexwend", "hexwend_timed")
 
     with open("/proc/loadavg") as f:
         print("load average before: %s" % " ".join(f.read().split()[:3]))

@@ -20,16 +20,10 @@ import sys
 import tempfile
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+from measure_support import build_folder, process_cpu_seconds, programs
+
 SECONDS = 10.0
 WARM_UP = 1.0
-
-
-def process_cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    ticks = os.sysconf("SC_CLK_TCK")
-    return (int(fields[11]) + int(fields[12])) / ticks  # utime + stime
 
 
 def measure_cpu(hexwend):
@@ -61,17 +55,8 @@ def measure_pacing(probe):
 
 
 def main():
-    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build"))
-    if not os.environ.get("HEXWEND_BENCH_XVFB"):
-        env = dict(os.environ, HEXWEND_BENCH_XVFB="1")
-        sys.exit(subprocess.call([os.path.join(ROOT, "scripts", "with-xvfb"), sys.executable,
-                                  os.path.abspath(__file__), build], env=env))
-
-    hexwend = os.path.join(build, "hexwend")
-    probe = os.path.join(build, "tests", "e2e", "hexwend_probe")
-    for program in (hexwend, probe):
-        if not os.access(program, os.X_OK):
-            sys.exit("missing %s: build first (make build)" % program)
+    build = build_folder(__file__)
+    hexwend, probe = programs(build, "hexwend", os.path.join("tests", "e2e", "hexwend_probe"))
 
     cpu, wall = measure_cpu(hexwend)
     share = 100 * cpu / wall
