@@ -10,9 +10,6 @@ endif()
 
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FULLSCREEN_TEST_STB REQUIRED IMPORTED_TARGET stb)
-# The OpenGL driver keeps some allocations to the end of the process; the sanitizer build
-# does not count them as leaks of ours.
 hexwend_display_test_suite(framework_fullscreen_display_test
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fullscreen_display_test.cpp
-  LIBS hexwend_framework PkgConfig::FULLSCREEN_TEST_STB
-  PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+  LIBS hexwend_framework PkgConfig::FULLSCREEN_TEST_STB)

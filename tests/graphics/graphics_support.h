@@ -110,8 +110,7 @@ class DisplayTest : public GraphicsRuntimeTest {
         GraphicsRuntimeTest::TearDown();
         if (host && host->_window) glfwDestroyWindow(host->_window);
         host.reset();
-        // GLFW stays initialised: ending it unloads the OpenGL driver, whose few blocks still
-        // held would then show as leaks of an unknown library in a sanitizer build.
+        glfwTerminate();
     }
 
     // The pixel at (x, y), origin top left, as 0xAARRGGBB (the window has no alpha bits, so
