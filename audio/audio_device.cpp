@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 gxtkAudio* gxtkAudio::audio = nullptr;
 std::vector<ALuint> gxtkAudio::discarded;
@@ -78,6 +79,22 @@ ALuint gxtkChannel::AL_Source() {
 
 // --- The device --------------------------------------------------------------------------
 
+namespace {
+
+// The thread that opened the device last: the main thread, the only one that uses it.
+std::thread::id openingThread;
+
+// Closes the device still open when the process ends (the game usually ends with its device
+// open), so that OpenAL does not find an open device at its own clean-up. Only when the
+// process is ended from the thread that uses the device: any other thread might end it while
+// that one is still inside OpenAL.
+void closeDeviceAtExit() {
+    if (std::this_thread::get_id() != openingThread) return;
+    if (gxtkAudio* device = gxtkAudio::audio) device->closeDevice();
+}
+
+} // namespace
+
 gxtkAudio::gxtkAudio() {
     audio = this;
     ++generation;
@@ -92,6 +109,9 @@ gxtkAudio::gxtkAudio() {
         } else if (!alcMakeContextCurrent(alcContext)) {
             rtPrint("OpenAl error: alcMakeContextCurrent failed");
         }
+        openingThread = std::this_thread::get_id();
+        static bool closedAtExit = std::atexit(closeDeviceAtExit) == 0;
+        (void)closedAtExit;
     } else {
         rtPrint("OpenAl error: alcOpenDevice failed");
     }
@@ -101,6 +121,11 @@ gxtkAudio::gxtkAudio() {
 }
 
 gxtkAudio::~gxtkAudio() {
+    closeDevice();
+    if (audio == this) audio = nullptr;
+}
+
+void gxtkAudio::closeDevice() {
     if (alcContext) {
         alcMakeContextCurrent(alcContext);
         for (gxtkChannel& channel : channels) {
@@ -110,12 +135,13 @@ gxtkAudio::~gxtkAudio() {
         for (ALuint buffer : discarded) alDeleteBuffers(1, &buffer);
         alcMakeContextCurrent(nullptr);
         alcDestroyContext(alcContext);
+        alcContext = nullptr;
     }
     if (alcDevice) alcCloseDevice(alcDevice);
+    alcDevice = nullptr;
     // Closing the device released every buffer made in it.
     discarded.clear();
     ++generation;
-    if (audio == this) audio = nullptr;
 }
 
 void gxtkAudio::mark() {

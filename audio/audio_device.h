@@ -73,6 +73,9 @@ class gxtkAudio : public Object {
     gxtkAudio();
     // Releases the sources, the context and the device.
     ~gxtkAudio() override;
+    // Releases the sources, the context and the device now; the device is silent from then
+    // on. Also run at process exit for the device still open.
+    void closeDevice();
     // Keeps the sample of every channel that is still audible alive.
     void mark() override;
 

@@ -4,6 +4,9 @@
 // are heard.
 #include "tests/audio/wave_device.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -313,6 +316,34 @@ TEST_F(DeviceTest, ChannelNumbersOutsideTheBankAreIgnored) {
         audio->StopChannel(channel);
     }
     EXPECT_EQ(audio->PlaySample(tone, 32, 0), 0);
+}
+
+// A process that ends with its device still open, as the game does, closes it on the way
+// out: OpenAL finds no open device at its own clean-up, and the exit status stays the one
+// the process gave.
+TEST_F(DeviceTest, DeviceStillOpenAtExitIsClosedOnTheWayOut) {
+    int err[2];
+    ASSERT_EQ(pipe(err), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(err[1], 2);
+        ::close(err[0]);
+        ::close(err[1]);
+        open();
+        audio->PlaySample(loadTone(440, 1.0), 0, 0);
+        std::exit(3);
+    }
+    ::close(err[1]);
+    std::string said;
+    char buffer[512];
+    for (ssize_t n; (n = read(err[0], buffer, sizeof buffer)) > 0;) said.append(buffer, size_t(n));
+    ::close(err[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(said.find("not closed"), std::string::npos) << said;
 }
 
 } // namespace
