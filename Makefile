@@ -1,7 +1,7 @@
 # The two commands a newcomer needs:
 #   make run    install what is missing, configure, build, start the game
 #   make test   the same set-up, then every test
-# Further targets: test-sanitize, bench, fuzz, screenshots, format, clean.
+# Further targets: test-sanitize, bench, fuzz, screenshots, assets-preview, format, clean.
 
 BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
@@ -9,7 +9,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz screenshots format clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz screenshots assets-preview format clean
 
 all: build
 
@@ -55,6 +55,10 @@ fuzz: deps
 
 # A whole game under a private X server, photographed: loading, menus, play and the end
 # sequence, into $(BUILD)/screenshots.
+# Contact sheets of every generated image and mock scenes, into $(BUILD)/assets-preview.
+assets-preview: configure
+	@cmake --build $(BUILD) --target assets-preview
+
 screenshots: build
 	@scripts/with-xvfb python3 tests/e2e/game_e2e.py $(BUILD)/hexwend $(BUILD)/screenshots
 
