@@ -60,6 +60,20 @@ int highlightedRow() {
     return rowOf(sel + 1);
 }
 
+// The text of a player's score on the score line, made again only when the score changes,
+// so that drawing the line every update allocates nothing in steady play.
+String scoreText(int player, int value) {
+    constexpr int kLinePlayers = 5;
+    static int shown[kLinePlayers];
+    static String texts[kLinePlayers];
+    if (player < 0 || player >= kLinePlayers) return String(value);
+    if (texts[player].Length() == 0 || shown[player] != value) {
+        shown[player] = value;
+        texts[player] = String(value);
+    }
+    return texts[player];
+}
+
 } // namespace
 
 namespace hexwend::framework::scores {
@@ -176,7 +190,7 @@ int rt_quzo_ShowScores(int mode, int /*ignored*/, int p2, int p3, int p4, int p5
         }
         rt_quzo_SetSize(count > 2 ? 0.5f : 0.75f);
         rt_quzo_SetCol(100, 255, 100, 0.75f);
-        centred(cx, 16, String(truncated(rt_quzo_plr[p * 100 + 50])));
+        centred(cx, 16, scoreText(p, truncated(rt_quzo_plr[p * 100 + 50])));
         c += w;
     }
     return 0;

@@ -102,11 +102,10 @@ int rt_quzo_Text(float x, float y, String text, float alignX, float alignY, floa
                  float waveAmp) {
     if (rt_quzo_QUZO_Font == 0) return 0;
 
-    // The one allocation: the text behind a leading space.
-    static const String space(" ");
-    const String prefixed = space + text;
-    const String::Char* chars = prefixed.Data();
-    const int n = prefixed.Length();
+    // The text is read as if behind a leading space, without copying it.
+    const String::Char* body = text.Data();
+    const int n = text.Length() + 1;
+    const auto charAt = [body](int i) -> int { return i == 0 ? ' ' : body[i - 1]; };
     const int* kern = rt_quzo_QUZO_FontKern.Data();
     const float* style = rt_quzo_QUZO_DrawStyle.Data();
     const float s = style[4], t = style[5];
@@ -115,7 +114,7 @@ int rt_quzo_Text(float x, float y, String text, float alignX, float alignY, floa
     // Width: every character but the last; an icon counts as 30.
     int width = 0;
     for (int i = 0; i <= n - 2; ++i) {
-        int c = chars[i];
+        int c = charAt(i);
         int advance = 0;
         if (c >= kFirstChar && c <= kLastChar) {
             advance = kern[c - kFirstChar];
@@ -149,12 +148,12 @@ int rt_quzo_Text(float x, float y, String text, float alignX, float alignY, floa
     int lines = 0;
     int i = 0;
     while (i < n) {
-        int c = chars[i];
+        int c = charAt(i);
         int glyph, advance;
         if (c >= kFirstChar && c <= kLastChar) {
             glyph = c - kFirstChar;
             advance = kern[c - kFirstChar];
-            if (c == '\\' && i + 1 < n && chars[i + 1] == 'n') {
+            if (c == '\\' && i + 1 < n && charAt(i + 1) == 'n') {
                 ++lines;
                 i += 2;
                 px = startX + float(advance) * t * float(lines) * breakX +
@@ -165,7 +164,7 @@ int rt_quzo_Text(float x, float y, String text, float alignX, float alignY, floa
             ++i;
         } else if (c == kEscape) {
             // An escape at the very end has no letter and shows nothing.
-            glyph = i + 1 < n ? iconGlyph(chars[i + 1]) : 0;
+            glyph = i + 1 < n ? iconGlyph(charAt(i + 1)) : 0;
             advance = kIconAdvance;
             i += 2;
         } else if (c == 0) {
