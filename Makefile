@@ -22,12 +22,9 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# The game; hexwend-scores runs beside it when no score server listens yet (scripts/run-game).
 run: build
-	@if [ -x $(BUILD)/hexwend ]; then \
-	  cd $(BUILD) && ./hexwend; \
-	else \
-	  echo "Everything built; the game executable is not part of the build yet."; \
-	fi
+	@scripts/run-game $(BUILD)
 
 test: build
 	@scripts/run-tests $(BUILD)
