@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace hexwend::server {
@@ -44,7 +46,7 @@ Options:
                      connection URI (postgresql://user@host/dbname)
   --listen HOST:PORT where to listen (default 127.0.0.1:7506; [::1]:7506 for IPv6;
                      port 0 picks a free one)
-  --threads N        HTTP worker threads (default 4)
+  --threads N        HTTP worker threads (default: one per processor core, at least 2)
   --max-connections N  open connections at most (default 1024)
   --timeout SECONDS  an idle connection is closed after this (default 10)
   --rate R           requests per second per client address (default 10; 0: no limit)
@@ -108,6 +110,7 @@ void parseListen(const std::string& text, ServerOptions& options) {
 
 Arguments parse(int argc, char** argv) {
     Arguments a;
+    a.server.threads = std::max(2u, std::thread::hardware_concurrency());
     std::vector<std::string> args(argv + 1, argv + argc);
     std::size_t i = 0;
     if (i < args.size() && !args[i].starts_with("-")) a.command = args[i++];

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -22,7 +23,7 @@ namespace {
 
 // Memory per connection; it also bounds a request's head (longer ones get a 414 from the
 // library itself).
-constexpr std::size_t kConnectionMemory = 16 * 1024;
+constexpr std::size_t kConnectionMemory = 8 * 1024;
 constexpr unsigned kListenBacklog = 1024;
 constexpr std::size_t kLoggedTarget = 200;
 
@@ -35,6 +36,7 @@ struct RequestLog {
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
     std::string client;
     std::string method;
+    bool headSeen = false;
     unsigned status = 0;
     std::size_t bytes = 0;
     std::string note;
@@ -127,6 +129,9 @@ struct HttpServer::Impl {
         return log;
     }
 
+    // Called once when the head has arrived, then with each piece of a body, then once more
+    // with nothing left. Refusals go out at once (the connection then closes); answers wait for
+    // the whole request, so that the connection can be kept alive.
     static MHD_Result onRequest(void* cls, MHD_Connection* connection, const char*, const char* method,
                                 const char* version, const char*, size_t* uploadSize, void** context) {
         auto* self = static_cast<Impl*>(cls);
@@ -139,9 +144,17 @@ struct HttpServer::Impl {
             *uploadSize = 0;
             return MHD_YES;
         }
-        log->method = method ? method : "";
-        Reply reply = self->handle(connection, *log, log->method, version ? version : "");
-        return self->queue(connection, *log, reply);
+        if (!log->headSeen) {
+            log->headSeen = true;
+            log->method = method ? method : "";
+            if (auto refusal = self->refuse(connection, *log, version ? version : "")) return self->queue(connection, *log, *refusal);
+            return MHD_YES;
+        }
+        if (*uploadSize > 0) { // a body on a GET means nothing here
+            *uploadSize = 0;
+            return MHD_YES;
+        }
+        return self->queue(connection, *log, self->handle(connection, *log));
     }
 
     static void onCompleted(void* cls, MHD_Connection*, void** context, MHD_RequestTerminationCode code) {
@@ -157,23 +170,25 @@ struct HttpServer::Impl {
 
     // Handling -------------------------------------------------------------------------------
 
-    Reply handle(MHD_Connection* connection, RequestLog& log, const std::string& method, std::string_view version) {
+    // What is refused before anything of the request is read: too many requests from the
+    // address, an over-long request line, a method other than GET and HEAD.
+    std::optional<Reply> refuse(MHD_Connection* connection, RequestLog& log, std::string_view version) {
         log.client = clientAddress(connection);
-        // The rate limit comes before anything of the request is read.
         if (!limiter.allow(limitKey(log.client))) {
             Reply r = textReply(MHD_HTTP_TOO_MANY_REQUESTS, "Too many requests\n");
             r.retryAfter = true;
             log.note = "rate limited";
             return r;
         }
-        if (method.size() + 1 + log.target.size() + 1 + version.size() > kMaxRequestLine) {
+        if (log.method.size() + 1 + log.target.size() + 1 + version.size() > kMaxRequestLine) {
             log.note = "request line too long";
             return textReply(MHD_HTTP_URI_TOO_LONG, "Request line too long\n");
         }
-        if (method != "GET" && method != "HEAD") {
-            Reply r = textReply(MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET and HEAD\n");
-            return r;
-        }
+        if (log.method != "GET" && log.method != "HEAD") return textReply(MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET and HEAD\n");
+        return std::nullopt;
+    }
+
+    Reply handle(MHD_Connection* connection, RequestLog& log) {
         std::string_view target = log.target;
         std::size_t q = target.find('?');
         std::string_view path = target.substr(0, q);
@@ -327,7 +342,7 @@ struct HttpServer::Impl {
 HttpServer::HttpServer(const ServerOptions& options, Leaderboard& leaderboard, StorePool& pool)
     : impl_(std::make_unique<Impl>(options, leaderboard, pool)) {
     sockaddr_storage address{};
-    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ITC | MHD_USE_ERROR_LOG;
+    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_TURBO | MHD_USE_ITC | MHD_USE_ERROR_LOG;
     if (options.host.find(':') != std::string::npos) {
         auto* a6 = reinterpret_cast<sockaddr_in6*>(&address);
         a6->sin6_family = AF_INET6;
