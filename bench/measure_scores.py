@@ -2,7 +2,8 @@
 """Load measurement of hexwend-scores with wrk on loopback, beside nginx serving a static file
 of the same size in the same run.
 
-    python3 bench/measure_scores.py [build] [--seconds 30] [--connections 64] [--no-postgres]
+    python3 bench/measure_scores.py [build] [--seconds 30] [--connections 64] [--threads N]
+                                    [--no-postgres]
 
 1. The game's endpoint on SQLite: 64 connections, each request on its own connection
    (`Connection: close`, as the game sends it), 95 % resubmissions of unchanged scores from
@@ -77,10 +78,11 @@ def http_get(port, path):
     return int(head.split()[1]), body
 
 
-def start_server(program, db, folder, name):
+def start_server(program, db, folder, name, threads=None):
     log = open(os.path.join(folder, name + ".stderr"), "w+")
+    extra = ["--threads", str(threads)] if threads else []
     proc = subprocess.Popen([program, "serve", "--listen", "127.0.0.1:0", "--rate", "0", "--db", db,
-                             "--log", os.path.join(folder, name + ".log")], stderr=log)
+                             "--log", os.path.join(folder, name + ".log")] + extra, stderr=log)
     deadline = time.time() + 30
     while time.time() < deadline:
         log.seek(0)
@@ -130,7 +132,7 @@ def report(label, r, cpu=None):
 
 
 def measure_endpoint(program, db, folder, name, table, args, label):
-    proc, port = start_server(program, db, folder, name)
+    proc, port = start_server(program, db, folder, name, args.threads)
     try:
         for p in range(PLAYERS):  # every player submits once, so resubmissions change nothing
             status, _ = http_get(port, target(table, p, [1000 + p, 500, 0]))
@@ -225,6 +227,7 @@ def main():
     parser.add_argument("--seconds", type=int, default=30)
     parser.add_argument("--connections", type=int, default=64)
     parser.add_argument("--no-postgres", action="store_true")
+    parser.add_argument("--threads", type=int, help="hexwend-scores --threads (default: its own)")
     args = parser.parse_args()
     program = os.path.join(os.path.abspath(args.build), "server", "hexwend-scores")
     if not os.access(program, os.X_OK):
@@ -233,7 +236,8 @@ def main():
         if not shutil.which(tool):
             sys.exit("%s is missing: scripts/install-deps" % tool)
 
-    print("load average at start: %s" % open("/proc/loadavg").read().split()[:3], flush=True)
+    print("load average at start: %s; hexwend-scores threads: %s" % (
+        open("/proc/loadavg").read().split()[:3], args.threads or "default"), flush=True)
     table = key_table()
     folder = tempfile.mkdtemp(prefix="hexwend-bench-")
     try:

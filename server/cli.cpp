@@ -46,7 +46,9 @@ Options:
                      connection URI (postgresql://user@host/dbname)
   --listen HOST:PORT where to listen (default 127.0.0.1:7506; [::1]:7506 for IPv6;
                      port 0 picks a free one)
-  --threads N        HTTP worker threads (default: one per processor core, at least 2)
+  --threads N        HTTP threads (default: 1 with SQLite, whose reads take
+                     microseconds; two per core, at least 4, with PostgreSQL,
+                     where each request waits for the database server)
   --max-connections N  open connections at most (default 1024)
   --timeout SECONDS  an idle connection is closed after this (default 10)
   --rate R           requests per second per client address (default 10; 0: no limit)
@@ -110,7 +112,7 @@ void parseListen(const std::string& text, ServerOptions& options) {
 
 Arguments parse(int argc, char** argv) {
     Arguments a;
-    a.server.threads = std::max(2u, std::thread::hardware_concurrency());
+    a.server.threads = 0; // chosen by the database, see serve()
     std::vector<std::string> args(argv + 1, argv + argc);
     std::size_t i = 0;
     if (i < args.size() && !args[i].starts_with("-")) a.command = args[i++];
@@ -162,6 +164,11 @@ int serve(const Arguments& a) {
     signal(SIGPIPE, SIG_IGN);
 
     ServerOptions options = a.server;
+    if (options.threads == 0) {
+        // One event loop is fastest when the store answers in microseconds: pool threads all
+        // wake for every new connection. A remote database's round trips need threads to wait in.
+        options.threads = isPostgresLocation(a.db) ? std::max(4u, 2 * std::thread::hardware_concurrency()) : 1;
+    }
     int logFd = -1;
     if (a.quiet) {
         options.logFd = -1;

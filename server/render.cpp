@@ -38,10 +38,11 @@ std::string grouped(std::int64_t n) {
     return out;
 }
 
-// "2026-12-11 16:05 UTC" inside a <time> element.
+// "2026-12-11 16:05" (UTC) inside a <time> element; narrow columns break it after the day.
 std::string htmlTime(std::int64_t seconds) {
     std::string iso = isoTime(seconds);
-    return "<time datetime=\"" + iso + "\">" + iso.substr(0, 10) + " " + iso.substr(11, 5) + " UTC</time>";
+    return "<time datetime=\"" + iso + "\"><span>" + iso.substr(0, 10) + "</span> <span>" + iso.substr(11, 5) +
+           "</span></time>";
 }
 
 std::string plural(std::int64_t n, const char* one, const char* many) {
@@ -88,7 +89,7 @@ std::string renderPage(const GameTables& tables, const GameInfo& game) {
             continue;
         }
         out += "<table>\n<thead><tr><th scope=\"col\">Place</th><th scope=\"col\">Name</th>"
-               "<th scope=\"col\">Score</th><th scope=\"col\">Set</th></tr></thead>\n<tbody>\n";
+               "<th scope=\"col\">Score</th><th scope=\"col\">Set (UTC)</th></tr></thead>\n<tbody>\n";
         int places = std::min(int(table.top.size()), kPagePlaces);
         for (int i = 0; i < places; ++i) {
             const ScoreEntry& e = table.top[size_t(i)];
@@ -99,7 +100,7 @@ std::string renderPage(const GameTables& tables, const GameInfo& game) {
         out += "</tbody>\n</table>\n</section>\n";
     }
     out += "</main>\n<footer>\n<p>Last new best: " +
-           (tables.lastSetAt > 0 ? htmlTime(tables.lastSetAt) : std::string("none yet")) + "</p>\n<p>JSON: ";
+           (tables.lastSetAt > 0 ? htmlTime(tables.lastSetAt) + " UTC" : std::string("none yet")) + "</p>\n<p>JSON: ";
     for (int type = 1; type <= game.typeCount(); ++type) {
         out += type > 1 ? " &middot; " : "";
         out += "<a href=\"/api/v1/scores?game=" + std::to_string(game.number) + "&amp;type=" +
@@ -218,11 +219,13 @@ main {
   display: grid;
   grid-template-columns: repeat(3, minmax(0, 1fr));
   gap: 1rem;
-  max-width: 1100px;
+  max-width: 1200px;
   margin: 0 auto;
   padding: 0 1rem;
 }
 .board {
+  min-width: 0;
+  overflow-x: auto;
   background: rgba(10, 8, 40, 0.55);
   border: 2px solid var(--cyan);
   border-radius: 12px;
@@ -243,12 +246,15 @@ tbody tr:nth-child(odd) { background: rgba(255, 255, 255, 0.06); }
 .place { color: var(--orange); text-align: right; width: 2.5em; }
 .name { white-space: pre; font-family: "DejaVu Sans Mono", monospace; overflow-wrap: anywhere; }
 .score { color: var(--green); text-align: right; font-variant-numeric: tabular-nums; }
-.set { font-size: 0.8rem; opacity: 0.8; white-space: nowrap; }
+.set { font-size: 0.75rem; opacity: 0.8; }
+time span { white-space: nowrap; }
 footer { font-size: 0.9rem; opacity: 0.9; }
 a { color: var(--cyan); }
 @media (max-width: 600px) {
   main { grid-template-columns: 1fr; }
   h1 { font-size: 2rem; }
+  main { padding: 0 0.5rem; }
+  td, th { padding: 0.2rem 0.25rem; }
 }
 )css";
 

@@ -209,10 +209,15 @@ std::string ServerProcess::errors() {
 }
 
 RunResult runScores(const std::vector<std::string>& args) {
-    int outPipe[2], errPipe[2];
-    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) return {};
     std::vector<std::string> all = {scoresProgram()};
     all.insert(all.end(), args.begin(), args.end());
+    return runProgram(all);
+}
+
+RunResult runProgram(const std::vector<std::string>& command, std::chrono::milliseconds timeout) {
+    int outPipe[2], errPipe[2];
+    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) return {};
+    std::vector<std::string> all = command;
     std::vector<char*> argv;
     for (std::string& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -221,18 +226,19 @@ RunResult runScores(const std::vector<std::string>& args) {
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
     pid_t pid = -1;
-    int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
     RunResult result;
     if (rc == 0) {
         bool outOpen = true, errOpen = true;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        auto deadline = std::chrono::steady_clock::now() + timeout;
         while ((outOpen || errOpen) && std::chrono::steady_clock::now() < deadline) {
             if (outOpen) outOpen = readSome(outPipe[0], result.out, 20);
             if (errOpen) errOpen = readSome(errPipe[0], result.err, 20);
         }
+        if (outOpen || errOpen) ::kill(pid, SIGKILL); // out of time
         int status = 0;
         ::waitpid(pid, &status, 0);
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);

@@ -87,6 +87,9 @@ struct RunResult {
     std::string err;
 };
 RunResult runScores(const std::vector<std::string>& args);
+// Runs a program (a path, or a name looked up on PATH) to its end, killed after `timeout`.
+RunResult runProgram(const std::vector<std::string>& command,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 std::string scoresProgram();
 
