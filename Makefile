@@ -1,7 +1,7 @@
 # The two commands a newcomer needs:
 #   make run    install what is missing, configure, build, start the game
 #   make test   the same set-up, then every test
-# Further targets: test-sanitize, bench, fuzz, screenshots, assets-preview, format, clean.
+# Further targets: test-sanitize, bench, bench-scores, fuzz, screenshots, assets-preview, format, clean.
 
 BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
@@ -9,7 +9,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz screenshots assets-preview format clean
+.PHONY: all deps configure build run test test-sanitize bench bench-scores fuzz screenshots assets-preview format clean
 
 all: build
 
@@ -37,6 +37,10 @@ test-sanitize: deps
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# The score server under wrk beside nginx, on SQLite and PostgreSQL (about three minutes).
+bench-scores: build
+	@python3 bench/measure_scores.py $(BUILD)
 
 # Every libFuzzer target for FUZZ_SECONDS each, with its corpus under build-fuzz/corpus.
 fuzz: deps
