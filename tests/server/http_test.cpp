@@ -15,16 +15,6 @@ using namespace hexwend::testing;
 const std::string kAnn = "20261211000000001";
 const std::string kBob = "20261211000000002";
 
-std::vector<std::string> elements(const std::string& reply) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= reply.size(); ++i)
-        if (i == reply.size() || reply[i] == '{') {
-            out.push_back(reply.substr(start, i - start));
-            start = i + 1;
-        }
-    return out;
-}
 
 TEST(ScoresEndpoint, AnswersTheGamesRequestWithTheTablesAndClosesTheConnection) {
     LocalServer server;
@@ -34,7 +24,7 @@ TEST(ScoresEndpoint, AnswersTheGamesRequestWithTheTablesAndClosesTheConnection) 
     HttpAnswer a = sendRaw(server.port(), "GET " + scoreTarget(ann) + " HTTP/1.0\r\nHost: localhost\r\n\r\n");
     ASSERT_EQ(a.status, 200) << a.body;
     EXPECT_EQ(a.headers["content-type"], "text/plain; charset=utf-8");
-    std::vector<std::string> e = elements(a.body);
+    std::vector<std::string> e = replyElements(a.body);
     ASSERT_GE(e.size(), 64u);
     EXPECT_EQ(e[0], "OnlineScores");
     EXPECT_EQ(e[2], "Ann");
@@ -49,7 +39,7 @@ TEST(ScoresEndpoint, AnswersTheGamesRequestWithTheTablesAndClosesTheConnection) 
     Submission bob = submission(kBob, "{Bob{", {5000, 0, 0});
     a = httpGet(server.port(), scoreTarget(bob).substr(1));
     ASSERT_EQ(a.status, 200);
-    e = elements(a.body);
+    e = replyElements(a.body);
     EXPECT_EQ(e[2], "(Bob(");
     EXPECT_EQ(e[3], "5000");
     EXPECT_EQ(e[6], "Ann");

@@ -6,6 +6,7 @@
 #include "server/payload.h"
 #include "server/rate_limiter.h"
 #include "server/render.h"
+#include "tests/server/server_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 namespace {
 
 using namespace hexwend::server;
+using hexwend::testing::replyElements;
 
 const std::string kId = "20261211123456789";
 const std::string kName = "Bob{the best}";
@@ -161,21 +163,11 @@ GameTables tablesWith(std::vector<ScoreEntry> easy) {
     return t;
 }
 
-std::vector<std::string> elements(const std::string& reply) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= reply.size(); ++i)
-        if (i == reply.size() || reply[i] == '{') {
-            out.push_back(reply.substr(start, i - start));
-            start = i + 1;
-        }
-    return out;
-}
 
 TEST(ScoresGameReply, PutsNamesAndScoresWhereTheGameReadsThem) {
     GameTables t = tablesWith({{kId, "Ann{", 900, 0, 1765454700}, {kId, "Bo", 800, 0, 1765454700}});
     t.types[2] = {3, 1, {{kId, "Cy", 77, 0, 0}}};
-    std::vector<std::string> e = elements(renderGameReply(t, *findGame(506)));
+    std::vector<std::string> e = replyElements(renderGameReply(t, *findGame(506)));
     ASSERT_EQ(e.size(), 66u);
     EXPECT_EQ(e[0], "OnlineScores");
     for (int g = 1; g <= 3; ++g)

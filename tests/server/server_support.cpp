@@ -65,6 +65,23 @@ bool readSome(int fd, std::string& text, int timeoutMs) {
     return true;
 }
 
+// Starts a program (looked up on PATH when the name has no slash) with its standard output
+// and error on the given descriptors (-1: inherited); answers its process id, or -1.
+pid_t spawn(const std::vector<std::string>& command, int outFd, int errFd) {
+    std::vector<std::string> all = command;
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (outFd >= 0) posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    if (errFd >= 0) posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+    pid_t pid = -1;
+    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
 } // namespace
 
 HttpAnswer sendRaw(std::uint16_t port, const std::string& request, std::chrono::milliseconds timeout) {
@@ -108,6 +125,17 @@ server::Submission submission(const std::string& identity, const std::string& na
 
 std::string scoreTarget(const server::Submission& s) { return "//Scores.php?" + server::encodeScoreQuery(s); }
 
+std::vector<std::string> replyElements(const std::string& reply) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= reply.size(); ++i)
+        if (i == reply.size() || reply[i] == '{') {
+            out.push_back(reply.substr(start, i - start));
+            start = i + 1;
+        }
+    return out;
+}
+
 server::ServerOptions LocalServer::quietOptions() {
     server::ServerOptions o;
     o.port = 0;
@@ -146,18 +174,10 @@ ServerProcess::ServerProcess(const std::vector<std::string>& args) {
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
     std::vector<std::string> all = {scoresProgram(), "serve", "--listen", "127.0.0.1:0", "--quiet"};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
-    pid_t pid = -1;
-    int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_t pid = spawn(all, -1, pipeFds[1]);
     ::close(pipeFds[1]);
     errFd_ = pipeFds[0];
-    if (rc != 0) throw std::runtime_error("cannot start " + all[0]);
+    if (pid < 0) throw std::runtime_error("cannot start " + all[0]);
     pid_ = pid;
     const std::string marker = "listening on http://127.0.0.1:";
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -217,21 +237,11 @@ RunResult runScores(const std::vector<std::string>& args) {
 RunResult runProgram(const std::vector<std::string>& command, std::chrono::milliseconds timeout) {
     int outPipe[2], errPipe[2];
     if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) return {};
-    std::vector<std::string> all = command;
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
-    pid_t pid = -1;
-    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_t pid = spawn(command, outPipe[1], errPipe[1]);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
     RunResult result;
-    if (rc == 0) {
+    if (pid > 0) {
         bool outOpen = true, errOpen = true;
         auto deadline = std::chrono::steady_clock::now() + timeout;
         while ((outOpen || errOpen) && std::chrono::steady_clock::now() < deadline) {

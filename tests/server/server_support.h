@@ -34,6 +34,8 @@ server::Submission submission(const std::string& identity, const std::string& na
                               std::vector<std::int64_t> bests);
 // The target of the game's request for it: "//Scores.php?Game=0506&Score=…".
 std::string scoreTarget(const server::Submission& s);
+// The game's reply split at "{" into its elements.
+std::vector<std::string> replyElements(const std::string& reply);
 
 // The server in this process on a free loopback port, with a fresh SQLite file unless a
 // location is given.
