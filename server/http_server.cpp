@@ -16,6 +16,7 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace hexwend::server {
 
@@ -308,6 +309,7 @@ struct HttpServer::Impl {
         if (!reply.cacheControl.empty())
             MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, reply.cacheControl.c_str());
         if (reply.retryAfter) MHD_add_response_header(response, MHD_HTTP_HEADER_RETRY_AFTER, "1");
+        if (reply.status == MHD_HTTP_METHOD_NOT_ALLOWED) MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, "GET, HEAD");
         if (reply.corsOpen) MHD_add_response_header(response, MHD_HTTP_HEADER_ACCESS_CONTROL_ALLOW_ORIGIN, "*");
         if (draining) MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
         MHD_Result result = MHD_queue_response(connection, reply.status, response);
@@ -357,18 +359,20 @@ HttpServer::HttpServer(const ServerOptions& options, Leaderboard& leaderboard, S
         if (inet_pton(AF_INET, options.host.c_str(), &a4->sin_addr) != 1)
             throw std::runtime_error("not an IPv4 address: " + options.host);
     }
-    unsigned threads = options.threads < 1 ? 1 : options.threads;
-    impl_->daemon = MHD_start_daemon(
-        flags, options.port, nullptr, nullptr, &Impl::onRequest, impl_.get(),
-        MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&address),
-        MHD_OPTION_THREAD_POOL_SIZE, threads,
-        MHD_OPTION_CONNECTION_LIMIT, options.maxConnections,
-        MHD_OPTION_CONNECTION_TIMEOUT, options.connectionTimeoutSeconds,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory,
-        MHD_OPTION_LISTEN_BACKLOG_SIZE, kListenBacklog,
-        MHD_OPTION_URI_LOG_CALLBACK, &Impl::onRequestLine, impl_.get(),
-        MHD_OPTION_NOTIFY_COMPLETED, &Impl::onCompleted, impl_.get(),
-        MHD_OPTION_END);
+    // One thread is the library's own polling thread; more make a pool of them.
+    std::vector<MHD_OptionItem> items = {
+        {MHD_OPTION_SOCK_ADDR, 0, &address},
+        {MHD_OPTION_CONNECTION_LIMIT, options.maxConnections, nullptr},
+        {MHD_OPTION_CONNECTION_TIMEOUT, options.connectionTimeoutSeconds, nullptr},
+        {MHD_OPTION_CONNECTION_MEMORY_LIMIT, intptr_t(kConnectionMemory), nullptr},
+        {MHD_OPTION_LISTEN_BACKLOG_SIZE, kListenBacklog, nullptr},
+        {MHD_OPTION_URI_LOG_CALLBACK, intptr_t(&Impl::onRequestLine), impl_.get()},
+        {MHD_OPTION_NOTIFY_COMPLETED, intptr_t(&Impl::onCompleted), impl_.get()},
+    };
+    if (options.threads > 1) items.push_back({MHD_OPTION_THREAD_POOL_SIZE, options.threads, nullptr});
+    items.push_back({MHD_OPTION_END, 0, nullptr});
+    impl_->daemon = MHD_start_daemon(flags, options.port, nullptr, nullptr, &Impl::onRequest, impl_.get(),
+                                     MHD_OPTION_ARRAY, items.data(), MHD_OPTION_END);
     if (!impl_->daemon)
         throw std::runtime_error("cannot listen on " + options.host + ":" + std::to_string(options.port));
 }

@@ -95,7 +95,9 @@ TEST(ScoresRoutes, HealthNotFoundAndMethods) {
     EXPECT_EQ(health.status, 200);
     EXPECT_EQ(health.body, "ok\n");
     EXPECT_EQ(httpGet(server.port(), "/nothing").status, 404);
-    EXPECT_EQ(sendRaw(server.port(), "POST /Scores.php HTTP/1.0\r\nContent-Length: 3\r\n\r\nabc").status, 405);
+    HttpAnswer post = sendRaw(server.port(), "POST /Scores.php HTTP/1.0\r\nContent-Length: 3\r\n\r\nabc");
+    EXPECT_EQ(post.status, 405);
+    EXPECT_EQ(post.headers["allow"], "GET, HEAD");
     HttpAnswer css = httpGet(server.port(), "/style.css");
     EXPECT_EQ(css.status, 200);
     EXPECT_EQ(css.headers["content-type"], "text/css; charset=utf-8");
