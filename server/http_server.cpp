@@ -97,10 +97,10 @@ std::string trim(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
-// Printable and bounded, so that a log line stays one line.
-std::string loggable(std::string_view text) {
+// Printable and bounded, so that a log line stays one line and its fields stay apart.
+std::string loggable(std::string_view text, bool spaces = false) {
     std::string out;
-    for (char c : text.substr(0, kLoggedTarget)) out += (c >= 0x21 && c <= 0x7e) ? c : '?';
+    for (char c : text.substr(0, kLoggedTarget)) out += (c >= 0x21 && c <= 0x7e) || (spaces && c == ' ') ? c : '?';
     if (text.size() > kLoggedTarget) out += "...";
     return out.empty() ? "-" : out;
 }
@@ -329,7 +329,7 @@ struct HttpServer::Impl {
                            (log.method.empty() ? "-" : loggable(log.method)) + " " + loggable(log.target) + " " +
                            (log.status ? std::to_string(log.status) : "-") + " " + std::to_string(log.bytes) + " " +
                            took;
-        if (!log.note.empty()) line += " " + loggable(log.note.substr(0, 120)).substr(0, 200);
+        if (!log.note.empty()) line += " " + loggable(log.note, true);
         line += "\n";
         // One write per line, so that lines from the pool's threads never interleave.
         std::lock_guard lock(logMutex);
