@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <nlohmann/json.hpp>
+
+#include <map>
+#include <regex>
 
 namespace {
 
@@ -125,24 +128,51 @@ TEST_F(ScoresWebTest, ThePageShowsEveryTableWithNamesEscaped) {
     EXPECT_EQ(page.body.find("<b>&"), std::string::npos);
 }
 
-// Checks the answer's shape against the API's schema: the fields, their types and limits.
-void expectScoresSchema(const std::string& json, int type, int limit, int rows) {
-    std::string prefix = "{\"game\":506,\"type\":" + std::to_string(type) + ",\"type_name\":\"";
-    EXPECT_TRUE(json.starts_with(prefix)) << json;
-    for (const char* field : {"\"players\":", "\"limit\":", "\"last_set_at\":", "\"scores\":["})
-        EXPECT_NE(json.find(field), std::string::npos) << field;
-    EXPECT_NE(json.find("\"limit\":" + std::to_string(limit) + ","), std::string::npos);
-    std::size_t count = 0;
-    for (std::size_t at = json.find("{\"place\":"); at != std::string::npos; at = json.find("{\"place\":", at + 1)) {
-        ++count;
-        std::string row = json.substr(at, json.find('}', at) - at + 1);
-        EXPECT_NE(row.find("\"place\":" + std::to_string(count) + ",\"name\":\""), std::string::npos) << row;
-        EXPECT_NE(row.find(",\"score\":"), std::string::npos) << row;
-        EXPECT_NE(row.find(",\"set_at\":\"20"), std::string::npos) << row;
-        EXPECT_TRUE(row.ends_with("Z\"}")) << row;
+// The API's schema: every field with its JSON type and its limits, and nothing else.
+void expectScoresSchema(const std::string& body, int type, int limit, std::size_t rows) {
+    using Json = nlohmann::json;
+    Json j = Json::parse(body); // throws, failing the test, unless it is well-formed JSON
+    ASSERT_TRUE(j.is_object()) << body;
+    const std::map<std::string, Json::value_t> fields = {
+        {"game", Json::value_t::number_unsigned}, {"type", Json::value_t::number_unsigned},
+        {"type_name", Json::value_t::string},     {"players", Json::value_t::number_unsigned},
+        {"limit", Json::value_t::number_unsigned}, {"last_set_at", Json::value_t::string},
+        {"scores", Json::value_t::array},
+    };
+    EXPECT_EQ(j.size(), fields.size()) << body;
+    for (const auto& [name, kind] : fields) {
+        ASSERT_TRUE(j.contains(name)) << name;
+        bool nullable = name == "last_set_at";
+        EXPECT_TRUE(j[name].type() == kind || (nullable && j[name].is_null())) << name << " in " << body;
     }
-    EXPECT_EQ(count, size_t(rows));
-    EXPECT_TRUE(json.ends_with("]}\n"));
+    const std::regex iso(R"(\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}Z)");
+    EXPECT_EQ(j["game"], 506);
+    EXPECT_EQ(j["type"], type);
+    EXPECT_EQ(j["limit"], limit);
+    EXPECT_GE(j["limit"].get<int>(), 1);
+    EXPECT_LE(j["limit"].get<int>(), 100);
+    if (!j["last_set_at"].is_null()) {
+        EXPECT_TRUE(std::regex_match(j["last_set_at"].get<std::string>(), iso));
+    }
+    const Json& scores = j["scores"];
+    ASSERT_EQ(scores.size(), rows);
+    EXPECT_LE(scores.size(), std::size_t(limit));
+    EXPECT_LE(scores.size(), j["players"].get<std::size_t>());
+    std::int64_t previous = 99'999'999;
+    for (std::size_t i = 0; i < scores.size(); ++i) {
+        const Json& row = scores[i];
+        ASSERT_TRUE(row.is_object());
+        EXPECT_EQ(row.size(), 4u) << row;
+        EXPECT_EQ(row["place"], i + 1);
+        EXPECT_TRUE(row["name"].is_string()) << row;
+        EXPECT_LE(row["name"].get<std::string>().size(), 13u);
+        ASSERT_TRUE(row["score"].is_number_unsigned()) << row;
+        EXPECT_LE(row["score"].get<std::int64_t>(), previous) << "best first";
+        EXPECT_GT(row["score"].get<std::int64_t>(), 0);
+        previous = row["score"].get<std::int64_t>();
+        ASSERT_TRUE(row["set_at"].is_string()) << row;
+        EXPECT_TRUE(std::regex_match(row["set_at"].get<std::string>(), iso)) << row;
+    }
 }
 
 TEST_F(ScoresWebTest, TheApiAnswersJsonWithAnEntityTagAndA304WhenItMatches) {
@@ -153,7 +183,7 @@ TEST_F(ScoresWebTest, TheApiAnswersJsonWithAnEntityTagAndA304WhenItMatches) {
     expectScoresSchema(a.body, 1, 1, 1);
     HttpAnswer all = httpGet(server.port(), "/api/v1/scores?type=1&limit=500");
     expectScoresSchema(all.body, 1, 100, 2);
-    EXPECT_NE(all.body.find("\"name\":\"<b>&\\\"x'\""), std::string::npos) << all.body;
+    EXPECT_EQ(nlohmann::json::parse(all.body)["scores"][1]["name"], "<b>&\"x'");
     expectScoresSchema(httpGet(server.port(), "/api/v1/scores?type=2").body, 2, 20, 0);
 
     std::string etag = all.headers["etag"];
