@@ -8,7 +8,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <utility>
 
@@ -78,6 +81,31 @@ bool finishInterruptedConnect(int fd) {
     socklen_t length = sizeof error;
     if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return false;
     return error == 0;
+}
+
+// Waits until `events` are ready on `fd` or `timeoutMs` has passed (negative: no limit),
+// going on after a signal with the time that is left. Returns false at the limit or on error.
+bool waitFor(int fd, short events, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int wait = -1;
+        if (timeoutMs >= 0) {
+            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        }
+        pollfd p{fd, events, 0};
+        int r = ::poll(&p, 1, wait);
+        if (r > 0) return true;
+        if (r == 0 || errno != EINTR) return false;
+    }
+}
+
+bool setNonBlocking(int fd, bool on) {
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0) return false;
+    flags = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
+    return ::fcntl(fd, F_SETFL, flags) == 0;
 }
 
 } // namespace
@@ -219,6 +247,24 @@ bool Socket::connect(const SocketAddress& remote) {
     return errno == EINTR && finishInterruptedConnect(h->fd);
 }
 
+bool Socket::connect(const SocketAddress& remote, int timeoutMs) {
+    if (timeoutMs < 0) return connect(remote);
+    std::shared_ptr<Handle> h = current();
+    if (!h || remote.isAny() || !validPort(remote.port)) return false;
+    // The connect runs without blocking and the wait for its outcome is bounded; the socket
+    // blocks again afterwards, as every other call expects.
+    if (!setNonBlocking(h->fd, true)) return false;
+    sockaddr_in native = toNative(remote);
+    bool connected = ::connect(h->fd, reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0;
+    if (!connected && (errno == EINPROGRESS || errno == EINTR) &&
+        waitFor(h->fd, POLLOUT, timeoutMs)) {
+        int error = 0;
+        socklen_t length = sizeof error;
+        connected = ::getsockopt(h->fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+    }
+    return setNonBlocking(h->fd, false) && connected;
+}
+
 bool Socket::connect(const std::string& host, int port) {
     SocketAddress remote;
     if (!resolveAddress(host, port, remote)) return false;
@@ -261,6 +307,20 @@ int Socket::receive(void* data, int count) {
     ssize_t n;
     do {
         n = ::recv(h->fd, data, static_cast<std::size_t>(count), 0);
+    } while (n < 0 && errno == EINTR);
+    return n < 0 ? -1 : static_cast<int>(n);
+}
+
+int Socket::receive(void* data, int count, int timeoutMs) {
+    if (timeoutMs < 0 || count <= 0) return receive(data, count);
+    std::shared_ptr<Handle> h = current();
+    if (!h || data == nullptr) return -1;
+    // Readable also covers an orderly close, a reset and a shutdown by close() on another
+    // thread: the receive below then reports it.
+    if (!waitFor(h->fd, POLLIN, timeoutMs)) return -1;
+    ssize_t n;
+    do {
+        n = ::recv(h->fd, data, static_cast<std::size_t>(count), MSG_DONTWAIT);
     } while (n < 0 && errno == EINTR);
     return n < 0 ? -1 : static_cast<int>(n);
 }

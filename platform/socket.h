@@ -95,6 +95,10 @@ class Socket {
     // Resolves `host` with resolveAddress() and connects; false when the name does not resolve
     // (including an empty host) or the connection fails.
     bool connect(const std::string& host, int port);
+    // The same, giving up after `timeoutMs` milliseconds (a negative value waits as long as
+    // the system does). A connection still pending at the limit is abandoned and the socket
+    // is left unconnected: close it, since a socket cannot start another connect.
+    bool connect(const SocketAddress& remote, int timeoutMs);
 
     // Starts listening for connections on a bound stream or server socket, with at most
     // `backlog` pending ones (values below 1 mean 1). False on failure.
@@ -113,6 +117,9 @@ class Socket {
     // Returns the number of bytes received; 0 when the peer has closed the connection in
     // order (or `count` is 0); -1 on error.
     int receive(void* data, int count);
+    // The same, but waiting at most `timeoutMs` milliseconds for the first byte (a negative
+    // value waits as long as it takes); -1 when nothing arrived in time.
+    int receive(void* data, int count, int timeoutMs);
 
     // Sends one datagram of `count` bytes to `to`. Returns the number of bytes sent or -1.
     int sendTo(const void* data, int count, const SocketAddress& to);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -134,6 +135,28 @@ void destroy(gc_object* p) {
     releaseBlock(p, size);
 }
 
+// The collector and its objects belong to the thread that reset it last (the main thread),
+// or that allocated first when nothing has reset it.
+// Debug and sanitizer builds check every allocation against it, so that code on another
+// thread that allocates a collected object fails at once instead of corrupting the lists.
+std::thread::id ownerThread;
+
+#ifndef NDEBUG
+void checkOwnerThread() {
+    const std::thread::id self = std::this_thread::get_id();
+    if (self == ownerThread) return;
+    if (ownerThread == std::thread::id()) { // nothing has reset the collector yet
+        ownerThread = self;
+        return;
+    }
+    std::fputs("Collected object allocated off the main thread\n", stderr);
+    std::fflush(stderr);
+    std::abort();
+}
+#else
+void checkOwnerThread() {}
+#endif
+
 [[noreturn]] void outOfMemory() {
     std::fputs("Out of memory in the collector\n", stdout);
     std::fflush(stdout);
@@ -185,6 +208,7 @@ int Object::Compare(Object* other) {
 }
 
 void* gc_object_alloc(int size) {
+    checkOwnerThread();
     size = (size + 7) & ~7;
     gc_new_bytes += size;
 
@@ -289,6 +313,7 @@ void gc_ext_malloced(int bytes) {
 }
 
 void gc_reset() {
+    ownerThread = std::this_thread::get_id();
     pendingCount = 0;
     for (gc_object* list : {&gc_unmarked_list, &gc_queued_list, &gc_marked_list, &gc_free_list}) {
         if (list->succ == nullptr) makeEmpty(list);

@@ -188,6 +188,80 @@ TEST_F(PlatformSocket, ClosingWakesBlockedCalls) {
     EXPECT_FALSE(accepted.get().isOpen());
 }
 
+// The bounded calls: a receive gives up when nothing arrives in time but still takes data,
+// a close and an orderly end at once; a connect gives up on a listener whose accept queue is
+// full (the system then drops the handshake and would retry for minutes).
+TEST_F(PlatformSocket, BoundedReceiveGivesUpOnlyWhenNothingArrives) {
+    Socket client, server;
+    connectPair(client, server);
+    char bytes[8];
+
+    auto start = Clock::now();
+    EXPECT_EQ(client.receive(bytes, sizeof bytes, 150), -1);
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(140));
+
+    ASSERT_EQ(server.send("abc", 3), 3);
+    EXPECT_EQ(client.receive(bytes, sizeof bytes, 2000), 3);
+
+    auto closing = std::async(std::launch::async, [&client] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        client.close();
+    });
+    start = Clock::now();
+    EXPECT_LE(client.receive(bytes, sizeof bytes, 5000), 0);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << "a close wakes the wait";
+    closing.get();
+
+    server.close();
+    Socket other, otherServer;
+    connectPair(other, otherServer);
+    otherServer.close();
+    EXPECT_EQ(other.receive(bytes, sizeof bytes, 2000), 0) << "an orderly close is not a time-out";
+}
+
+TEST(PlatformSocketConnect, BoundedConnectGivesUpOnAFullAcceptQueue) {
+    Socket listener;
+    ASSERT_TRUE(listener.open(SocketKind::Server));
+    ASSERT_TRUE(listener.bind(SocketAddress{kLoopback, 0}));
+    ASSERT_TRUE(listener.listen(1));
+    const SocketAddress address = listener.localAddress();
+
+    // Fill the accept queue: connections the listener never accepts, until one hangs.
+    std::vector<Socket> waiting(8);
+    bool full = false;
+    for (Socket& s : waiting) {
+        ASSERT_TRUE(s.open(SocketKind::Stream));
+        if (!s.connect(address, 300)) {
+            full = true;
+            break;
+        }
+    }
+    ASSERT_TRUE(full) << "the accept queue never filled";
+
+    Socket late;
+    ASSERT_TRUE(late.open(SocketKind::Stream));
+    auto start = Clock::now();
+    EXPECT_FALSE(late.connect(address, 200));
+    auto took = Clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(190));
+    EXPECT_LT(took, std::chrono::seconds(3));
+
+    // The socket blocks again afterwards, and a bounded connect to a live listener succeeds.
+    Socket live;
+    ASSERT_TRUE(live.open(SocketKind::Server));
+    ASSERT_TRUE(live.bind(SocketAddress{kLoopback, 0}));
+    ASSERT_TRUE(live.listen(4));
+    Socket ok;
+    ASSERT_TRUE(ok.open(SocketKind::Stream));
+    EXPECT_TRUE(ok.connect(live.localAddress(), 2000));
+    Socket peer = live.accept();
+    ASSERT_TRUE(peer.isOpen());
+    ASSERT_EQ(peer.send("x", 1), 1);
+    char byte = 0;
+    EXPECT_EQ(ok.receive(&byte, 1), 1);
+    EXPECT_FALSE(ok.connect(SocketAddress::any(address.port), 100));
+}
+
 TEST_F(PlatformSocket, SendsAndReceivesFromTwoThreadsAtOnce) {
     Socket client, server;
     connectPair(client, server);

@@ -414,6 +414,23 @@ TEST_F(GcTest, CollectionStepSweepsAfter8MiBIncludingDecodedBytes) {
     }
 }
 
+// Worker threads must never allocate collected objects; checking builds stop the process at
+// the first one instead of letting it corrupt the collector's lists.
+TEST_F(GcTest, AllocatingOffTheMainThreadStopsACheckingBuild) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the check is in debug and sanitizer builds only";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            std::thread worker([] { new Object(); });
+            worker.join();
+        },
+        "Collected object allocated off the main thread");
+    EXPECT_TRUE(gc_is_live(new Object())); // the main thread still may
+#endif
+}
+
 TEST_F(GcTest, DecodedBytesMayBeCountedFromOtherThreads) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
