@@ -7,6 +7,17 @@
 
 #include <cstdlib>
 
+namespace {
+
+std::atomic<unsigned> progress{0};
+
+void signalProgress() {
+    progress.fetch_add(1, std::memory_order_release);
+    progress.notify_all();
+}
+
+} // namespace
+
 // --- RtThread ----------------------------------------------------------------------------
 
 void RtThread::mark() {
@@ -28,6 +39,7 @@ void RtThread::entry(void* self) {
     thread->Run__UNSAFE__();
     // The last touch of the object: from here on the main thread may let it be collected.
     thread->runState.store(2, std::memory_order_release);
+    signalProgress();
 }
 
 bool RtThread::IsRunning() {
@@ -81,6 +93,7 @@ void c_AsyncQueue::Run__UNSAFE__() {
         run = (run + 1) % kSlots;
         // Publishes the operation's results along with the slot.
         m_run.store(run, std::memory_order_release);
+        signalProgress();
     }
 }
 
@@ -147,7 +160,8 @@ int rt_asyncevent_UpdateAsyncEvents() {
     for (int i = 0; i < sources->m_length; ++i) {
         c_IAsyncEventSource* source = sources->m_data[i];
         if (!source) continue; // taken off during this pass
-        gc_assign(rt_asyncevent__current, source);
+        // No write barrier needed: the source is held by the list, itself a root.
+        rt_asyncevent__current = source;
         source->p_UpdateAsyncEvents();
     }
     rt_asyncevent__current = nullptr;
@@ -171,6 +185,14 @@ void removeAsyncEventSource(c_IAsyncEventSource* source) {
 
 void registerModules() {
     rtAddModuleInit(rt_asyncevent_Init);
+}
+
+unsigned asyncProgress() {
+    return progress.load(std::memory_order_acquire);
+}
+
+void waitForAsyncProgress(unsigned seen) {
+    progress.wait(seen, std::memory_order_acquire);
 }
 
 } // namespace hexwend::net

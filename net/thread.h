@@ -105,4 +105,12 @@ void removeAsyncEventSource(c_IAsyncEventSource* source);
 // Adds the net layer's module initialisation to the ones the runtime start-up runs.
 void registerModules();
 
+// A count that moves whenever a worker finishes an operation or ends. A loop with nothing else
+// to do may wait for it instead of polling: read it, run a dispatch pass, and if work is still
+// outstanding wait until it moves past what was read. The game polls once per update instead.
+unsigned asyncProgress();
+// Returns once the count differs from `seen` (at once if it already does). Only for a caller
+// that knows a worker is running: with none, nothing moves the count.
+void waitForAsyncProgress(unsigned seen);
+
 } // namespace hexwend::net

@@ -386,17 +386,23 @@ TEST_F(HttpTest, ManyRequestsInARowLeaveNoSourcesThreadsOrMemoryBehind) {
         const int before = receiver->calls;
         const auto deadline = std::chrono::steady_clock::now() + 10s;
         while (receiver->calls == before && std::chrono::steady_clock::now() < deadline) {
+            const unsigned seen = hexwend::net::asyncProgress();
             update();
-            std::this_thread::yield();
+            // Sleeps until a worker has finished something rather than polling.
+            if (receiver->calls == before && workersRunning()) {
+                hexwend::net::waitForAsyncProgress(seen);
+            }
         }
         ASSERT_EQ(receiver->calls, i + 1) << "request " << i << " did not end";
         ASSERT_EQ(receiver->status, 200);
         ASSERT_EQ(receiver->text.Length(), 2048);
         if (i + 1 == 1000) residentAfterThousand = residentBytes();
     }
-    EXPECT_LE(mostSources, 1) << "closed sockets stayed on the source list";
+    // The request's own socket is listed at its completion; the previous one may still be
+    // there when its last worker was held up between its final operation and its end.
+    EXPECT_LE(mostSources, 2) << "closed sockets stayed on the source list";
     server.stop();
-    for (int i = 0; i < 10; ++i) update();
+    EXPECT_TRUE(updateUntil([] { return rt_asyncevent__sources->p_Length2() == 0; }, 5s));
     EXPECT_TRUE(noWorkers()) << "an idle client has no worker threads";
 #ifndef HEXWEND_NET_SANITIZED
     const long growth = residentBytes() - residentAfterThousand;

@@ -124,6 +124,15 @@ class NetTest : public ::testing::Test {
         }
     }
 
+    // True while a worker of a listed socket runs.
+    static bool workersRunning() {
+        for (int i = 0; i < rt_asyncevent__sources->p_Length2(); ++i) {
+            auto* s = dynamic_cast<c_Socket*>(rt_asyncevent__sources->p_Get(i));
+            if (s && (s->m_rqueue->IsRunning() || s->m_wqueue->IsRunning())) return true;
+        }
+        return false;
+    }
+
     static int socketSources() {
         int n = 0;
         for (int i = 0; i < rt_asyncevent__sources->p_Length2(); ++i) {
