@@ -1,15 +1,16 @@
 # The two commands a newcomer needs:
 #   make run    install what is missing, configure, build, start the game
 #   make test   the same set-up, then every test
-# Further targets: test-sanitize, bench, bench-scores, fuzz, screenshots, assets-preview, format, clean.
+# Further targets: test-sanitize, test-tsan, bench, bench-scores, fuzz, screenshots, assets-preview, format, clean.
 
 BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize bench bench-scores fuzz screenshots assets-preview format clean
+.PHONY: all deps configure build run test test-sanitize test-tsan bench bench-scores fuzz screenshots assets-preview format clean
 
 all: build
 
@@ -34,6 +35,15 @@ test-sanitize: deps
 	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DHEXWEND_SANITIZE=ON -DHEXWEND_BENCH=OFF >/dev/null
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	@scripts/run-tests $(SAN_BUILD)
+
+# The test suites that start threads (CTest label "threads": runtime, platform, net) built
+# with ThreadSanitizer; any data race it reports fails the run.
+TSAN_SUITES = hexwend_runtime_tests hexwend_runtime_error_child hexwend_platform_tests hexwend_net_tests
+test-tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DHEXWEND_TSAN=ON -DHEXWEND_BENCH=OFF >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_SUITES)
+	@cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 $$TSAN_OPTIONS" \
+	  ctest -L threads --output-on-failure --timeout 900 -j $(JOBS)
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
