@@ -291,7 +291,7 @@ struct HostileCase {
 };
 
 TEST_F(HostileServerTest, EveryMisbehaviourEndsTheRequestOnce) {
-    hexwend::net::receiveTimeoutMs = 400;
+    hexwend::net::receiveTimeoutMs = 1000;
     const HostileCase cases[] = {
         {"ok", 200, u"hello body"},
         {"bytewise", 200, u"hello body"},
@@ -304,7 +304,7 @@ TEST_F(HostileServerTest, EveryMisbehaviourEndsTheRequestOnce) {
         {"huge", -1, u""},
         {"endlesshead", -1, u""},
         {"silent", -1, u""},              // accepts and never answers: the receive time-out
-        {"drip?ms=700", -1, u""},         // a byte per 700 ms against a 400 ms limit
+        {"drip?ms=1600", -1, u""},        // a byte per 1.6 s against a 1 s limit
         {"drip?ms=5", 200, u"drip"},      // the limit is per block, not for the whole reply
     };
     // All at once, as separate requests: each ends by itself.
