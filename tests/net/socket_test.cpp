@@ -127,6 +127,24 @@ TEST_F(SocketTest, ANameThatDoesNotResolveFailsToConnectInALaterUpdate) {
     EXPECT_FALSE(s->p_IsConnected()) << "a failed connect leaves it open and unconnected";
 }
 
+// A socket closed while its connect runs stays closed, however the connect ends, and leaves
+// the source list.
+TEST_F(SocketTest, ASocketClosedWhileConnectingIsNeverReportedConnected) {
+    LoopbackServer server([](Socket& peer) { readHead(peer); });
+    c_Socket* s = stream();
+    s->p_ConnectAsync(String("127.0.0.1"), server.port(), log);
+    // The connect has been made on the worker, but its completion has not run yet.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (s->m_rqueue->m_run.load() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    s->p_Close();
+    ASSERT_TRUE(updateUntil([&] { return !log->connects.empty(); }));
+    EXPECT_EQ(log->connects[0], 0);
+    EXPECT_EQ(s->m_state, 0);
+    EXPECT_TRUE(updateUntil([] { return rt_asyncevent__sources->p_Length2() == 0; }));
+}
+
 TEST_F(SocketTest, AClosedSocketLeavesTheSourceListOnceItsWorkersAreDone) {
     LoopbackServer server([](Socket& peer) { readHead(peer); }); // holds until we close
     c_Socket* first = stream();
