@@ -25,6 +25,14 @@ bool makeSounds(const Output& out);        // 506/sfx/00n.wav, common/09n.wav
 bool makeTune(const Output& out);          // 506/sfx/Days.ogg
 bool makeLicences(const Output& out);      // LICENSES
 
+// Outside the data folder, for installing the game: the desktop icon at 48, 128 and 256
+// pixels as <folder>/<n>x<n>/apps/hexwend.png (hicolor theme layout), and the Debian
+// copyright file: the project's own paragraphs read from `headerPath`, then those of the
+// lettering's font.
+extern const int kIconSizes[3];
+bool makeDesktopIcons(const std::string& folder);
+bool writeDebianCopyright(const std::string& headerPath, const std::string& outPath);
+
 // Pen advance of each character 32 … 126 in the framework's text layout (0 for others); the
 // font sheet's glyphs are placed so that these advances give even gaps.
 int textAdvance(int c);

@@ -4,6 +4,8 @@
 //   assetgen <data folder>                     generate everything
 //   assetgen <data folder> <name>…             generate only the named groups
 //   assetgen --preview <data folder> <folder>  contact sheets and a mock scene
+//   assetgen --icons <folder>                  the desktop icons, in hicolor's layout
+//   assetgen --copyright <header> <file>       the Debian copyright file
 #include "tools/assetgen/art.h"
 #include "tools/assetgen/font.h"
 #include "tools/assetgen/preview.h"
@@ -55,6 +57,20 @@ int main(int argc, char** argv) {
             return 2;
         }
         return writePreview(argv[2], argv[3]) ? 0 : 1;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--icons") == 0) {
+        if (argc != 3) {
+            std::fprintf(stderr, "usage: assetgen --icons <folder>\n");
+            return 2;
+        }
+        return makeDesktopIcons(argv[2]) ? 0 : 1;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--copyright") == 0) {
+        if (argc != 4) {
+            std::fprintf(stderr, "usage: assetgen --copyright <header> <file>\n");
+            return 2;
+        }
+        return writeDebianCopyright(argv[2], argv[3]) ? 0 : 1;
     }
     if (argc < 2) {
         std::fprintf(stderr, "usage: assetgen <data folder> [group…]\n");
