@@ -138,6 +138,20 @@ TEST(AssetGenerator, RegeneratingGivesTheSameBytes) {
     }
 }
 
+TEST(AssetGenerator, DesktopIconsAreTheSameBytesOnEveryRun) {
+    std::string base = std::string(HEXWEND_BINARY_DIR) + "/assetgen-icons-" + std::to_string(getpid());
+    std::map<std::string, std::vector<uint8_t>> runs[2];
+    for (int k = 0; k < 2; ++k) {
+        std::string folder = base + "-" + std::to_string(k);
+        std::string cmd = std::string("\"") + ASSETGEN_EXE + "\" --icons \"" + folder + "\"";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        runs[k] = readTree(folder);
+        fs::remove_all(folder);
+    }
+    ASSERT_EQ(runs[0].size(), 3u);
+    EXPECT_TRUE(runs[0] == runs[1]);
+}
+
 TEST(AssetGenerator, ReportsAFolderItCannotWrite) {
     std::string cmd =
         std::string("\"") + ASSETGEN_EXE + "\" /proc/no-such-place/data licences > /dev/null 2>&1";
