@@ -1,7 +1,8 @@
 # The two commands a newcomer needs:
 #   make run    install what is missing, configure, build, start the game
 #   make test   the same set-up, then every test
-# Further targets: test-sanitize, test-tsan, bench, bench-scores, fuzz, screenshots, assets-preview, format, clean.
+# Further targets: package, test-sanitize, test-tsan, bench, bench-scores, fuzz, screenshots,
+# assets-preview, format, clean.
 
 BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
@@ -10,7 +11,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize test-tsan bench bench-scores fuzz screenshots assets-preview format clean
+.PHONY: all deps configure build run test package test-sanitize test-tsan bench bench-scores fuzz screenshots assets-preview format clean
 
 all: build
 
@@ -29,6 +30,11 @@ run: build
 
 test: build
 	@scripts/run-tests $(BUILD)
+
+# The Debian packages hexwend and hexwend-scores, into $(BUILD)/packages.
+package: build
+	@cd $(BUILD) && cpack --config CPackConfig.cmake >/dev/null
+	@ls -1 $(BUILD)/packages/*.deb
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
