@@ -71,14 +71,17 @@ fuzz: deps
 	  "$$f" -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD)/corpus/$$name || exit 1; \
 	done
 
-# A whole game under a private X server, photographed: loading, menus, play and the end
-# sequence, into $(BUILD)/screenshots.
 # Contact sheets of every generated image and mock scenes, into $(BUILD)/assets-preview.
 assets-preview: configure
 	@cmake --build $(BUILD) --target assets-preview
 
+# A whole game under a private X server, photographed: loading, menus, play and the end
+# sequence, into $(BUILD)/screenshots. Then the README's pictures of the menu, play and the
+# score panel into docs/ (the game plays against a score server of its own).
 screenshots: build
 	@scripts/with-xvfb python3 tests/e2e/game_e2e.py $(BUILD)/hexwend $(BUILD)/screenshots
+	@scripts/with-xvfb python3 tests/e2e/readme_shots.py $(BUILD)/hexwend \
+	  $(BUILD)/server/hexwend-scores $(BUILD)/tests/e2e/hexwend_seed_scores docs $(BUILD)/screenshots
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
