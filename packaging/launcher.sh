@@ -5,7 +5,8 @@
 # Arguments and the exit status are the game's.
 set -u
 
-game="$(dirname "$(readlink -f "$0")")/../lib/hexwend/hexwend"
+self=$(readlink -f -- "$0")
+game=${self%/*}/../lib/hexwend/hexwend
 
 # XDG_DATA_HOME counts only when it is an absolute path.
 case "${XDG_DATA_HOME:-}" in
@@ -20,7 +21,7 @@ case "${XDG_DATA_HOME:-}" in
 esac
 folder=$data_home/hexwend
 
-if ! mkdir -p -- "$folder" || ! cd -- "$folder"; then
+if ! { [ -d "$folder" ] || mkdir -p -- "$folder"; } || ! cd -- "$folder"; then
     echo "hexwend: cannot use $folder for the game's record" >&2
     exit 1
 fi
