@@ -140,6 +140,19 @@ def presses(key, count):
         press(key)
 
 
+def spell_hex():
+    """On the name entry of a fresh player, whose name is "Name", spells "Hex": N down to H, a up
+    to e, m up to x, and the e rubbed out (which steps the cursor back onto the x). The name is
+    not finished yet."""
+    presses("Down", 6)
+    press("Right")
+    presses("Up", 4)
+    press("Right")
+    presses("Up", 11)
+    press("Right")
+    press("x")
+
+
 def exit_status_holding(program, key, timeout=10):
     """Holds a key until the program ends (or timeout seconds pass) and gives its exit
     status, None if it still runs."""

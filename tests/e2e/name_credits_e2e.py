@@ -11,7 +11,7 @@ import os
 import time
 
 from e2e_support import (Program, changed_pixels, check, focused_window, game_arguments, press,
-                         presses, screenshot, shows_loading, state_fields, state_path)
+                         presses, screenshot, shows_loading, spell_hex, state_fields, state_path)
 
 hexwend, shots = game_arguments()
 
@@ -54,15 +54,8 @@ with Program([hexwend]) as game:
     opened = shoot(window, "name-credits-1-name-entry-opened.png")
     check(changed_pixels(menu, opened) > 640 * 480 // 4, "the name entry opened")
 
-    # "Name" becomes "Hex": N down to H, a up to e, m up to x, and the e rubbed out (which
-    # steps the cursor back onto the x).
-    presses("Down", 6)
-    press("Right")
-    presses("Up", 4)
-    press("Right")
-    presses("Up", 11)
-    press("Right")
-    press("x")
+    # "Name" becomes "Hex".
+    spell_hex()
     time.sleep(0.2)
     shoot(window, "name-credits-2-name-entry.png")
     check(not os.path.exists(state_file), "nothing is saved before the name is finished")

@@ -21,8 +21,8 @@ import sys
 import tempfile
 import time
 
-from e2e_support import (Program, check, focused_window, press, presses, screenshot,
-                         shows_loading, state_fields)
+from e2e_support import (Program, check, focused_window, press, screenshot, shows_loading,
+                         spell_hex, state_fields)
 
 hexwend, scores, seed = (os.path.abspath(a) for a in sys.argv[1:4])
 docs, shots = os.path.abspath(sys.argv[4]), os.path.abspath(sys.argv[5])
@@ -69,18 +69,11 @@ try:
             time.sleep(0.5)
         time.sleep(2.5)
 
-        # The name "Hex", spelt from the default "Name" with the arrows: N down to H, a up
-        # to e, m up to x, and the last letter rubbed out; Enter finishes it.
+        # The name "Hex", spelt with the arrows; Enter finishes it.
         press("Down")
         press("Return")
         time.sleep(0.3)
-        presses("Down", 6)
-        press("Right")
-        presses("Up", 4)
-        press("Right")
-        presses("Up", 11)
-        press("Right")
-        press("x")
+        spell_hex()
         press("Return")
         time.sleep(0.5)
         press("Up")  # back to "Start Game"
