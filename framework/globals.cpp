@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "audio/sound.h"
 #include "graphics/graphics.h"
+#include "net/thread.h"
 #include "runtime/init.h"
 
 // --- Virtual screen and sprite buffer ----------------------------------------------------
@@ -306,6 +307,8 @@ namespace hexwend::framework {
 
 void registerModules() {
     hexwend::app::registerModules();
+    // The event dispatch that the update pumps, with the sockets and requests behind it.
+    hexwend::net::registerModules();
     // The framework draws through the graphics module and plays through the sound module;
     // adding a module that is already there changes nothing.
     rtAddModuleInit(rt_graphics_Init);

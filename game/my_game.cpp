@@ -2,6 +2,7 @@
 
 #include "framework/quzo.h"
 #include "host/rt_game.h"
+#include "net/thread.h"
 
 using namespace hexwend::framework;
 
@@ -10,14 +11,28 @@ c_MyGame* c_MyGame::m_new() {
     return this;
 }
 
+void c_MyGame::mark() {
+    c_App::mark();
+    gc_mark_q(m_request);
+}
+
+bool c_MyGame::forcedSendDue() const {
+    if (!lastRequestMs_) return true;
+    const int since = rt_app_Millisecs() - *lastRequestMs_;
+    // A clock that went back (a host started afresh) does not hold sending up.
+    return since >= hexwend::game::kForcedSendGapMs || since < 0;
+}
+
 int c_MyGame::p_OnResume() {
     rt_quzo_QUZO_CanSend = 1;
     return 0;
 }
 
 int c_MyGame::p_OnUpdate() {
-    // 1. Scores waiting to be sent.
-    if (rt_quzo_QUZO_ForceSend == 1) p_SendScores(0);
+    // 1. While the send flag is set, the scores go out again, but not sooner than
+    // kForcedSendGapMs after the last request: sending again the moment each reply arrives
+    // would keep one request after another going to the server for as long as the game runs.
+    if (rt_quzo_QUZO_ForceSend == 1 && forcedSendDue()) p_SendScores(0);
 
     // 2. A fresh draw list with the default style.
     rt_quzo_Sprtup = 0;
@@ -68,9 +83,9 @@ int c_MyGame::p_OnUpdate() {
     // 6. Particles, then the drawing is published for the renders.
     rt_quzo_Buffer();
 
-    // 7. Finished network operations are delivered here, after all of the update's work,
-    // once the network layer is part of the game (rt_asyncevent_UpdateAsyncEvents while no
-    // event source is being dispatched).
+    // 7. Finished network operations are delivered here, after all of the update's work
+    // (the score replies among them), unless this update runs inside a dispatch pass.
+    if (!rt_asyncevent__current) rt_asyncevent_UpdateAsyncEvents();
     return 0;
 }
 

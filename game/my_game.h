@@ -2,10 +2,18 @@
 #pragma once
 
 #include "app/app.h"
+#include "net/http.h"
 
-class c_MyGame : public c_App {
+#include <optional>
+
+// The game's application object; it is also the receiver of every score request it sends.
+class c_MyGame : public c_App, public virtual c_IOnHttpRequestComplete {
   public:
+    // The score request most recently started, null until the first.
+    c_HttpRequest* m_request = nullptr;
+
     c_MyGame* m_new();
+    void mark() override;
 
     int p_OnCreate() override;
     // Returning after a suspension allows the scores to be sent again.
@@ -19,7 +27,8 @@ class c_MyGame : public c_App {
     // The game's own work, called by the update as the mode asks. Virtual so that a
     // subclass (a test) can watch or replace it.
     //
-    // Sends the scores while the send flag is set (mode 0 as the update passes it).
+    // Sends the player's identity, name and (in mode 0) best scores to the score server,
+    // when names are allowed, the player has one and no request is outstanding.
     virtual int p_SendScores(int mode);
     // One step of loading the assets, while rt_quzo_QUZO_Loader > 0.
     virtual int p_LoadScreen();
@@ -46,9 +55,49 @@ class c_MyGame : public c_App {
     int p_TBut(float x, float y, String text, int state, int height);
     // The same with the height 48.
     int p_TBut2(float x, float y, String text, int state);
+
+    // The online leaderboard's requests and replies.
+    //
+    // Escapes the payload with the markers when escape is 1, appends it to the URL and starts a
+    // GET request to which this object answers.
+    int p_GetURL(String url, String payload, int escape);
+    // A score request has ended, answered or not: sending is allowed again, and a reply that
+    // begins "OnlineScores" is read into the online table.
+    int p_OnHttpRequestComplete(c_HttpRequest* request) override;
+    // Reads the online top five of every game type from a reply. A reply too short for the
+    // whole table leaves the table as it is.
+    int p_ManageOnline(String reply);
+
+    // The score server's host (and port) the requests go to.
+    const String& scoreServer() const { return scoreServer_; }
+
+  private:
+    String scoreServer_;
+    // The game clock's time when the last score request started.
+    std::optional<int> lastRequestMs_;
+    // Whether the update may send the scores because the send flag is set: not within
+    // kForcedSendGapMs of the last request.
+    bool forcedSendDue() const;
 };
 
 namespace hexwend::game {
+
+// The shortest time between two requests sent because the send flag is set, in milliseconds
+// of the game's clock: while a name is set the scores would otherwise go out again as soon as
+// each reply arrives.
+inline constexpr int kForcedSendGapMs = 10000;
+
+// The score server's host as the build sets it, and the environment variable that overrides it.
+extern const char* const kDefaultScoreServer;
+inline constexpr const char* kScoreServerVariable = "HEXWEND_SCORE_SERVER";
+
+// The score server for a value of the environment variable: the value when it is a host name
+// or an IPv4 address with an optional ":port" (1 ... 65535), else the build's default (null or
+// empty: silently; anything else with a console line saying so).
+String scoreServerFrom(const char* value);
+
+// The score payload with the 19 characters a query cannot carry replaced by their markers.
+String escapeScorePayload(const String& payload);
 
 // Adds the module initialisations of the game and of every layer below it to the runtime
 // start-up, in order.

@@ -6,6 +6,7 @@
 #include "game/my_game.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 using namespace hexwend::framework;
 
@@ -104,6 +105,9 @@ int randomColour(int colourCount) {
 } // namespace
 
 int c_MyGame::p_OnCreate() {
+    // The score server: the build's, unless the environment names another.
+    scoreServer_ = hexwend::game::scoreServerFrom(std::getenv(hexwend::game::kScoreServerVariable));
+
     // 1. Game number and key text.
     rt_quzo_SetGameNumber(kGameNumber);
     rt_quzo_SetKeyword(String(kKeyText));
@@ -151,11 +155,6 @@ int c_MyGame::p_OnCreate() {
     // 12. The scores go out once at the start; sending on every update waits for a name.
     p_SendScores(0);
     rt_quzo_QUZO_ForceSend = 0;
-    return 0;
-}
-
-int c_MyGame::p_SendScores(int) {
-    // Scores go out with the online leaderboard; until then there is nothing to send them to.
     return 0;
 }
 
