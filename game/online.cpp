@@ -61,8 +61,8 @@ String fourDigits(int number) {
 String scoreServerFrom(const char* value) {
     if (!value || !*value) return String(kDefaultScoreServer);
     if (isHostAndPort(value)) return String(value);
-    rtPrint(String(kScoreServerVariable) + String(" is not a host or host:port; the scores go to ") +
-            String(kDefaultScoreServer));
+    rtPrint(String(kScoreServerVariable) + String(" \"") + String(value) +
+            String("\" is not a host or host:port; the scores go to ") + String(kDefaultScoreServer));
     return String(kDefaultScoreServer);
 }
 

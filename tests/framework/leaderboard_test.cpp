@@ -64,4 +64,22 @@ TEST_F(ScrambleTest, ThePayloadRunsThroughTheTableAndStaysPrintable) {
     }
 }
 
+TEST_F(ScrambleTest, UntilTheTableIsBuiltScramblingOnlyTurnsStrangeCharactersIntoSpaces) {
+    // Start-up leaves the table all zeros; a key text alone does not build it.
+    rt_quzo_SetKeyword(String("Rocks drop in rows. Guard each one"));
+    struct Case {
+        const char16_t* text;
+        const char* scrambled;
+    };
+    const Case cases[] = {
+        {u"", ""},
+        {u" 09AZaz{", " 09AZaz{"},
+        {u"|}~\u007f\t\u00e9\u20ac", "       "},
+        {u"Bob|{", "Bob {"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(utf8(rt_quzo_Scramble(String(c.text))), c.scrambled) << c.scrambled;
+    }
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 #include "audio/sound.h"
 #include "graphics/graphics.h"
 #include "graphics/gxtk_graphics.h"
+#include "net/thread.h"
 #include "runtime/containers.h"
 #include "tests/framework/framework_support.h"
 
@@ -101,7 +102,6 @@ class RootsTest : public FrameworkTest {
 };
 
 TEST_F(RootsTest, EveryGlobalHoldingAnObjectKeepsItThroughFullCollections) {
-    // The network layer's event-source globals join this table with that layer.
     const Row rows[] = {
         objectRow("rt_app__app", rt_app__app),
         objectRow("rt_app__delegate", rt_app__delegate),
@@ -142,6 +142,9 @@ TEST_F(RootsTest, EveryGlobalHoldingAnObjectKeepsItThroughFullCollections) {
         valueArrayRow("rt_quzo_QUZO_OnName", rt_quzo_QUZO_OnName, String("Name")),
         valueArrayRow("rt_quzo_paused", rt_quzo_paused, 9.0f),
         objectRow<c_IAsyncEventSource, CountedEventSource>("c_Stack3::m_NIL", c_Stack3::m_NIL),
+        objectRow("rt_asyncevent__sources", rt_asyncevent__sources),
+        objectRow<c_IAsyncEventSource, CountedEventSource>("rt_asyncevent__current",
+                                                           rt_asyncevent__current),
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.global);
