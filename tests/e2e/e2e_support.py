@@ -4,6 +4,7 @@ screenshots, and read the state file the game writes."""
 
 import os
 import queue
+import socket
 import subprocess
 import sys
 import tempfile
@@ -90,13 +91,30 @@ class Program:
             self.process.wait()
 
 
+# A loopback port that is bound but never listens, so that a connection to it is refused; kept
+# for the life of the check so that nothing else can take it.
+_refusing = None
+
+
+def refusing_address():
+    """host:port of 127.0.0.1 where every connection is refused."""
+    global _refusing
+    if _refusing is None:
+        _refusing = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        _refusing.bind(("127.0.0.1", 0))
+    return "127.0.0.1:%d" % _refusing.getsockname()[1]
+
+
 def game_arguments():
     """HEXWEND and the screenshot folder SHOTS from the command line, as absolute paths, with
     SHOTS made. The game's sound goes to OpenAL Soft's silent driver, so that the check needs
-    no sound device."""
+    no sound device, and its scores to an address that refuses them, so that a check never
+    reaches a score server someone runs on this machine (a check of the leaderboard points
+    HEXWEND_SCORE_SERVER at its own server afterwards)."""
     hexwend, shots = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     os.makedirs(shots, exist_ok=True)
     os.environ.setdefault("ALSOFT_DRIVERS", "null")
+    os.environ["HEXWEND_SCORE_SERVER"] = refusing_address()
     return hexwend, shots
 
 
