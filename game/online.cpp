@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace hexwend::game {
@@ -69,18 +70,22 @@ String scoreServerFrom(const char* value) {
 String escapeScorePayload(const String& payload) {
     // The markers hold none of the characters they replace, so replacing them all in one pass
     // gives what replacing each character over the whole text in the table's order gives.
-    String out;
-    int copied = 0;
+    std::u16string out;
     const int n = payload.Length();
+    out.reserve(size_t(n));
     for (int i = 0; i < n; ++i) {
+        const char16_t c = char16_t(payload[i]);
+        const Marker* found = nullptr;
         for (const Marker& m : kMarkers) {
-            if (payload[i] != m.character) continue;
-            out += payload.Slice(copied, i) + String(m.marker);
-            copied = i + 1;
-            break;
+            if (m.character == c) found = &m;
         }
+        if (!found) {
+            out.push_back(c);
+            continue;
+        }
+        for (const char* m = found->marker; *m; ++m) out.push_back(char16_t(*m));
     }
-    return copied == 0 ? payload : out + payload.Slice(copied);
+    return String(out.data(), int(out.size()));
 }
 
 } // namespace hexwend::game
