@@ -42,10 +42,12 @@ test-sanitize: deps
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	@scripts/run-tests $(SAN_BUILD)
 
-# The test suites that start threads (CTest label "threads": runtime, platform, net) built
-# with ThreadSanitizer; any data race it reports fails the run. The runtime's fatal-signal
-# handler reports through the console by design, so calls unsafe in a signal are not reported.
-TSAN_SUITES = hexwend_runtime_tests hexwend_runtime_error_child hexwend_platform_tests hexwend_net_tests
+# The test suites that start threads (CTest label "threads": runtime, platform, net and the
+# game's leaderboard client) built with ThreadSanitizer; any data race it reports fails the
+# run. The runtime's fatal-signal handler reports through the console by design, so calls
+# unsafe in a signal are not reported.
+TSAN_SUITES = hexwend_runtime_tests hexwend_runtime_error_child hexwend_platform_tests hexwend_net_tests \
+              game_online_test
 test-tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DHEXWEND_TSAN=ON -DHEXWEND_BENCH=OFF >/dev/null
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_SUITES)
