@@ -19,7 +19,7 @@ import time
 import urllib.request
 
 from e2e_support import (Program, changed_pixels, check, focused_window, game_arguments, press,
-                         presses, screenshot, shows_loading, state_fields)
+                         screenshot, shows_loading, spell_hex, state_fields)
 
 hexwend, shots = game_arguments()
 scores_program = os.path.abspath(sys.argv[3])
@@ -153,17 +153,11 @@ try:
         time.sleep(1.0)
         check(exported(folder).count("\n") <= 1, "nothing reached the server before a name")
 
-        # One down is "Name - ...": "Name" becomes "Hex" (as in the name entry's own check).
+        # One down is "Name - ...": "Name" becomes "Hex".
         press("Down")
         press("Return")
         time.sleep(0.3)
-        presses("Down", 6)
-        press("Right")
-        presses("Up", 4)
-        press("Right")
-        presses("Up", 11)
-        press("Right")
-        press("x")
+        spell_hex()
         press("Return")
         time.sleep(0.3)
         check(wait_for(lambda: ',"%s",' % NAME in exported(folder), 15),
