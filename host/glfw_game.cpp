@@ -1,6 +1,7 @@
 // The desktop host: construction, the clock and the fixed-rate main loop.
 #include "host/rt_game.h"
 
+#include "host/picture.h"
 #include "platform/sleep.h"
 
 #include <GLFW/glfw3.h>
@@ -133,7 +134,9 @@ void RtGlfwGame::Run() {
 
     while (!_system->shouldClose()) {
         RenderGame();
-        _system->swapBuffers();
+        // A render that found nothing to change left the window's picture as it was; the
+        // window keeps showing it without a swap.
+        if (!hexwend::host::takePictureKept()) _system->swapBuffers();
         if (_nextUpdate != 0) {
             double delay = _nextUpdate - GetTime();
             if (delay > 0) Sleep(delay);

@@ -1,6 +1,7 @@
 // The device window with its OpenGL context, and the primary monitor's display modes.
 #include "host/rt_game.h"
 
+#include "host/picture.h"
 #include "runtime/errors.h"
 
 #include <GLFW/glfw3.h>
@@ -51,6 +52,9 @@ void RtGlfwGame::SetDeviceWindow(int width, int height, int flags) {
                 KeyEvent(hexwend::host::kKeyUp, code);
             }
         }
+        // The renderer reads what it still needs from the old context while it exists.
+        glfwMakeContextCurrent(_window);
+        hexwend::host::contextEnding();
         glfwDestroyWindow(_window);
         _window = nullptr;
     }
@@ -100,6 +104,9 @@ void RtGlfwGame::SetDeviceWindow(int width, int height, int flags) {
     glfwSetCursorPosCallback(_window, OnCursorPos);
     glfwSetWindowCloseCallback(_window, OnWindowClose);
     glfwSetWindowSizeCallback(_window, OnWindowSize);
+    // The renderer leaves an unchanged picture alone; an exposed window needs it again.
+    glfwSetWindowRefreshCallback(_window, [](GLFWwindow*) { hexwend::host::notePictureLost(); });
+    hexwend::host::notePictureLost();
 }
 
 void RtGlfwGame::OnWindowSize(GLFWwindow* /*window*/, int width, int height) {

@@ -1,5 +1,6 @@
 // The main loop's pacing, focus handling and call wrapper, run against a fake clock and a
 // fake window.
+#include "host/picture.h"
 #include "tests/host/recording_delegate.h"
 #include "tests/support/headless_game.h"
 
@@ -75,6 +76,23 @@ TEST_F(LoopTest, AtSixtyHertzTheLoopSleepsUntilEachUpdateIsDue) {
         EXPECT_NEAR(interval, kPeriod, 0.001) << "update " << i;
     }
     EXPECT_NEAR((times.back() - times.front()) / (times.size() - 1), kPeriod, 0.00002);
+}
+
+TEST_F(LoopTest, ARenderThatKeepsThePictureIsNotSwappedAndThePaceStaysTheSame) {
+    startAt60();
+    // Every other render finds nothing to change.
+    delegate->onRender = [this] {
+        if (delegate->renders % 2 == 0) host::keepPicture();
+    };
+    std::vector<double> times;
+    delegate->onUpdate = [&] { times.push_back(window().now); };
+    game.runLoop(60);
+    EXPECT_EQ(window().swaps, 30);
+    EXPECT_THAT(delegate->updatesPerPass(), Each(1));
+    for (size_t i = 1; i < times.size(); ++i) {
+        EXPECT_NEAR(times[i] - times[i - 1], kPeriod, 0.001) << "update " << i;
+    }
+    EXPECT_FALSE(host::takePictureKept()) << "each pass takes the render's word once";
 }
 
 TEST_F(LoopTest, AStallOfTenPeriodsRunsExactlyFourUpdatesThenRestartsTheSchedule) {
