@@ -4,10 +4,14 @@
 
 #include <GL/gl.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+using hexwend::graphics::DrawMode;
+using hexwend::graphics::FramePresenter;
 
 namespace {
 
@@ -28,6 +32,10 @@ int powerOfTwoAtLeast(int n) {
     while (p < n && p < (1 << 30)) p <<= 1;
     return p;
 }
+
+// Content keys of surfaces; a surface's key changes with its content, and no two surfaces
+// ever have the same one.
+std::atomic<uint64_t> nextContentKey{1};
 
 // 0xAARRGGBB to premultiplied R, G, B, A bytes.
 void premultipliedBytes(uint32_t argb, unsigned char* out) {
@@ -71,7 +79,9 @@ void gxtkPremultiply(unsigned char* pixels, int count, int depth) {
 
 // --- gxtkGraphics ------------------------------------------------------------------------
 
-gxtkGraphics::gxtkGraphics() {
+gxtkGraphics::gxtkGraphics()
+    : drawMode_(hexwend::graphics::defaultDrawMode()),
+      presenter_(std::make_unique<FramePresenter>()) {
     readWindowSize();
     for (int q = 0; q < kMaxQuads; ++q) {
         uint16_t n = uint16_t(q * 4);
@@ -88,8 +98,14 @@ gxtkGraphics::gxtkGraphics() {
     updatePackedColor();
 }
 
+gxtkGraphics::~gxtkGraphics() = default;
+
 void gxtkGraphics::mark() {
     gc_mark_q(batchSurface);
+    // The textures of the frame being logged are drawn at its end.
+    if (presenter_->logging()) {
+        for (gxtkSurface* surface : presenter_->log().surfaces()) gc_mark_q(surface);
+    }
 }
 
 void gxtkGraphics::readWindowSize() {
@@ -131,7 +147,9 @@ int gxtkGraphics::BeginRender() {
     batchLength = 0;
     drawCalls = 0;
     verticesSubmitted = 0;
+    state_.blend = 0;
     if (!hasContext()) return 1;
+    const bool logging = presenter_->begin(*this, drawMode_, width, height, state_);
 
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
@@ -150,11 +168,15 @@ int gxtkGraphics::BeginRender() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
+    // Drawing straight keeps the scissor in OpenGL from frame to frame; a logged frame may
+    // have left OpenGL another one.
+    if (!logging) applyScissor();
     return 1;
 }
 
 int gxtkGraphics::EndRender() {
     if (batchLength) Flush();
+    if (hasContext()) presenter_->end(*this);
     return 0;
 }
 
@@ -178,43 +200,52 @@ gxtkGraphics::Vertex* gxtkGraphics::Begin(int kind, int count, gxtkSurface* surf
 void gxtkGraphics::Flush() {
     if (!batchLength) return;
     if (hasContext()) {
-        if (batchSurface) {
-            glEnable(GL_TEXTURE_2D);
-            batchSurface->Bind();
-        }
-        switch (batchKind) {
-        case 1:
-            glDrawArrays(GL_POINTS, 0, batchLength);
-            ++drawCalls;
-            break;
-        case 2:
-            glDrawArrays(GL_LINES, 0, batchLength);
-            ++drawCalls;
-            break;
-        case 3:
-            glDrawArrays(GL_TRIANGLES, 0, batchLength);
-            ++drawCalls;
-            break;
-        case 4:
-            glDrawElements(GL_TRIANGLES, batchLength / 4 * 6, GL_UNSIGNED_SHORT, quadIndexBuffer);
-            ++drawCalls;
-            break;
-        default:
-            for (int first = 0; first < batchLength; first += batchKind) {
-                glDrawArrays(GL_TRIANGLE_FAN, first, batchKind);
-                ++drawCalls;
-            }
-            break;
-        }
+        // One draw call per batch, or one per fan.
+        drawCalls += batchKind >= 5 ? (batchLength + batchKind - 1) / batchKind : 1;
         verticesSubmitted += batchLength;
-        if (batchSurface) glDisable(GL_TEXTURE_2D);
+        if (presenter_->logging()) {
+            presenter_->log().addBatch(batchKind, batchSurface,
+                                       batchSurface ? batchSurface->contentKey : 0, vertexBuffer,
+                                       batchLength);
+        } else {
+            drawVertices(batchKind, batchSurface, batchLength);
+        }
     }
     batchLength = 0;
+}
+
+void gxtkGraphics::drawVertices(int kind, gxtkSurface* surface, int count) {
+    if (surface) {
+        glEnable(GL_TEXTURE_2D);
+        surface->Bind();
+    }
+    switch (kind) {
+    case 1:
+        glDrawArrays(GL_POINTS, 0, count);
+        break;
+    case 2:
+        glDrawArrays(GL_LINES, 0, count);
+        break;
+    case 3:
+        glDrawArrays(GL_TRIANGLES, 0, count);
+        break;
+    case 4:
+        glDrawElements(GL_TRIANGLES, count / 4 * 6, GL_UNSIGNED_SHORT, quadIndexBuffer);
+        break;
+    default:
+        for (int first = 0; first < count; first += kind) glDrawArrays(GL_TRIANGLE_FAN, first, kind);
+        break;
+    }
+    if (surface) glDisable(GL_TEXTURE_2D);
 }
 
 int gxtkGraphics::Cls(float r, float g, float b) {
     batchLength = 0;
     if (!hasContext()) return 0;
+    if (presenter_->logging()) {
+        presenter_->log().addClear(r, g, b);
+        return 0;
+    }
     glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     return 0;
@@ -236,7 +267,12 @@ int gxtkGraphics::SetColor(float r, float g, float b) {
 
 int gxtkGraphics::SetBlend(int blend) {
     if (batchLength) Flush();
+    state_.blend = blend == 1 ? 1 : 0;
     if (!hasContext()) return 0;
+    if (presenter_->logging()) {
+        presenter_->log().setState(state_);
+        return 0;
+    }
     if (blend == 1) {
         glBlendFunc(GL_ONE, GL_ONE);
     } else {
@@ -247,14 +283,40 @@ int gxtkGraphics::SetBlend(int blend) {
 
 int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
     if (batchLength) Flush();
-    if (!hasContext()) return 0;
     if (x == 0 && y == 0 && w == Width() && h == Height()) {
-        glDisable(GL_SCISSOR_TEST);
+        state_.scissorOn = false;
     } else {
+        state_.scissorOn = true;
+        // OpenGL refuses a negative size and keeps the box it had.
+        if (w >= 0 && h >= 0) {
+            state_.scissorX = x;
+            state_.scissorY = y;
+            state_.scissorW = w;
+            state_.scissorH = h;
+        }
+    }
+    if (!hasContext()) return 0;
+    if (presenter_->logging()) {
+        presenter_->log().setState(state_);
+        return 0;
+    }
+    if (state_.scissorOn) {
         glEnable(GL_SCISSOR_TEST);
         glScissor(x, Height() - y - h, w, h);
+    } else {
+        glDisable(GL_SCISSOR_TEST);
     }
     return 0;
+}
+
+void gxtkGraphics::applyScissor() {
+    if (state_.scissorOn) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(state_.scissorX, Height() - state_.scissorY - state_.scissorH, state_.scissorW,
+                  state_.scissorH);
+    } else {
+        glDisable(GL_SCISSOR_TEST);
+    }
 }
 
 int gxtkGraphics::SetMatrix(float ix_, float iy_, float jx_, float jy_, float tx_, float ty_) {
@@ -379,6 +441,7 @@ int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcX,
 int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset, int pitch) {
     if (batchLength) Flush();
     if (w <= 0 || h <= 0 || !hasContext()) return 0;
+    presenter_->prepareRead(*this);
     std::vector<uint32_t> rows(size_t(w) * size_t(h));
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(x, height - y - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
@@ -401,7 +464,8 @@ int gxtkGraphics::WritePixels2(gxtkSurface* surface, Array<int> pixels, int x, i
     int x1 = x + w > surface->width ? surface->width : x + w;
     int y1 = y + h > surface->height ? surface->height : y + h;
     if (x1 <= x0 || y1 <= y0) return 0;
-    if (!surface->pixels) {
+    // A copy given up after upload is read back first, so the rest of the surface stays.
+    if (!surface->pixels && !surface->KeepPixels()) {
         size_t bytes = size_t(surface->width) * size_t(surface->height) * 4;
         surface->pixels = static_cast<unsigned char*>(std::calloc(bytes, 1));
         if (!surface->pixels) return 0;
@@ -415,6 +479,9 @@ int gxtkGraphics::WritePixels2(gxtkSurface* surface, Array<int> pixels, int x, i
             premultipliedBytes(uint32_t(*source++), target);
         }
     }
+    // Written surfaces keep their copy: it is the only one of what was written.
+    surface->pixelsOnlyUntilUploaded = false;
+    surface->markChanged();
     if (hasContext() && surface->contextSeq == glfwGraphicsSeq) {
         glBindTexture(GL_TEXTURE_2D, surface->texture);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -465,9 +532,28 @@ bool gxtkGraphics::LoadSurface__UNSAFE__(gxtkSurface* surface, String path) {
 
 // --- gxtkSurface -------------------------------------------------------------------------
 
+gxtkSurface* gxtkSurface::firstLive_ = nullptr;
+
+gxtkSurface::gxtkSurface() {
+    markChanged();
+    nextLive_ = firstLive_;
+    if (firstLive_) firstLive_->previousLive_ = this;
+    firstLive_ = this;
+}
+
 gxtkSurface::~gxtkSurface() {
     if (contextSeq == glfwGraphicsSeq && hasContext()) glDeleteTextures(1, &texture);
     std::free(pixels);
+    if (previousLive_) {
+        previousLive_->nextLive_ = nextLive_;
+    } else if (firstLive_ == this) {
+        firstLive_ = nextLive_;
+    }
+    if (nextLive_) nextLive_->previousLive_ = previousLive_;
+}
+
+void gxtkSurface::markChanged() {
+    contentKey = nextContentKey.fetch_add(1);
 }
 
 int gxtkSurface::Discard() {
@@ -475,6 +561,7 @@ int gxtkSurface::Discard() {
     contextSeq = -1;
     std::free(pixels);
     pixels = nullptr;
+    markChanged();
     return 0;
 }
 
@@ -502,6 +589,7 @@ void gxtkSurface::SetData(unsigned char* data, int w, int h, int d) {
     depth = d;
     glFormat = gxtkFormatForDepth(d);
     gxtkPremultiply(pixels, w * h, d);
+    markChanged();
     // Until a texture exists the scales are those of the image itself.
     uScale = w > 0 ? 1.0f / float(w) : 0.0f;
     vScale = h > 0 ? 1.0f / float(h) : 0.0f;
@@ -535,9 +623,42 @@ void gxtkSurface::Bind() {
     }
     uScale = texWidth > 0 ? 1.0f / float(texWidth) : 0.0f;
     vScale = texHeight > 0 ? 1.0f / float(texHeight) : 0.0f;
+    textureWidth_ = texWidth;
+    textureHeight_ = texHeight;
 
     if (pixels) {
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, glFormat, GL_UNSIGNED_BYTE, pixels);
+        if (pixelsOnlyUntilUploaded) {
+            std::free(pixels);
+            pixels = nullptr;
+        }
+    }
+}
+
+bool gxtkSurface::KeepPixels() {
+    if (pixels) return true;
+    if (!hasContext() || contextSeq != glfwGraphicsSeq || width <= 0 || height <= 0 ||
+        gxtkFormatForDepth(depth) == 0 || textureWidth_ < width || textureHeight_ < height) {
+        return false;
+    }
+    const size_t row = size_t(width) * size_t(depth);
+    const size_t textureRow = size_t(textureWidth_) * size_t(depth);
+    auto* all = static_cast<unsigned char*>(std::malloc(textureRow * size_t(textureHeight_)));
+    if (!all) return false;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, glFormat, GL_UNSIGNED_BYTE, all);
+    if (textureRow != row || textureHeight_ != height) {
+        // Only the image's part of a larger texture.
+        for (int y = 0; y < height; ++y) std::memmove(all + size_t(y) * row, all + size_t(y) * textureRow, row);
+    }
+    pixels = all;
+    return true;
+}
+
+void gxtkKeepSurfacePixels() {
+    for (gxtkSurface* s = gxtkSurface::firstLive_; s; s = s->nextLive_) {
+        if (!s->pixels && s->contextSeq == glfwGraphicsSeq) s->KeepPixels();
     }
 }

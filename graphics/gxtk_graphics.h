@@ -9,24 +9,25 @@
 //
 // A surface keeps a copy of its pixels so that its texture can be rebuilt lazily whenever the
 // host has created a new OpenGL context (glfwGraphicsSeq changed).
+//
+// Where the driver allows, the device draws only what changed from one frame to the next
+// (frame_presenter.h); the batches, their flush points and the picture stay the same.
 #pragma once
 
+#include "graphics/frame_presenter.h"
 #include "runtime/gc.h"
 #include "runtime/string.h"
 
 #include <cstdint>
+#include <memory>
 
 class gxtkSurface;
 
 class gxtkGraphics : public Object {
   public:
-    // One vertex of the batch: 20 bytes, the layout the client arrays point into.
-    struct Vertex {
-        float x, y;
-        float u, v;
-        uint32_t color; // the four bytes of packedColor
-    };
-    static_assert(sizeof(Vertex) == 20);
+    // One vertex of the batch: 20 bytes (x, y, u, v, the four bytes of packedColor), the
+    // layout the client arrays point into.
+    using Vertex = hexwend::graphics::Vertex;
 
     static constexpr int kMaxVertices = 1024;
     static constexpr int kMaxQuads = kMaxVertices / 4;
@@ -50,6 +51,7 @@ class gxtkGraphics : public Object {
     int verticesSubmitted = 0;
 
     gxtkGraphics();
+    ~gxtkGraphics() override;
 
     virtual int Width();
     virtual int Height();
@@ -89,10 +91,28 @@ class gxtkGraphics : public Object {
     // The segment count DrawOval uses for a box of w x h under the current matrix.
     int OvalSegments(float w, float h) const;
 
+    // Whether frames are drawn only where they changed or every frame in full (the second is
+    // also what happens on a driver without framebuffer objects). Takes effect at the next
+    // BeginRender.
+    void setDrawMode(hexwend::graphics::DrawMode mode) { drawMode_ = mode; }
+    hexwend::graphics::DrawMode drawMode() const { return drawMode_; }
+    // What the last EndRender did.
+    const hexwend::graphics::FrameReport& lastFrame() const { return presenter_->report(); }
+
+    // Draws the first `count` vertices of vertexBuffer as primitives of `kind` with the
+    // texture, into whatever is bound, with the blend and scissor OpenGL has now.
+    void drawVertices(int kind, gxtkSurface* surface, int count);
+
   private:
     void readWindowSize();
     void updatePackedColor();
     void put(Vertex* v, float x, float y, float u, float w) const;
+    void applyScissor();
+
+    // The blend mode and scissor set last; frames that are logged keep them with each batch.
+    hexwend::graphics::DrawState state_;
+    hexwend::graphics::DrawMode drawMode_;
+    std::unique_ptr<hexwend::graphics::FramePresenter> presenter_;
 };
 
 class gxtkSurface : public Object {
@@ -107,7 +127,12 @@ class gxtkSurface : public Object {
     float uScale = 0;
     float vScale = 0;
 
-    gxtkSurface() {}
+    // Changes whenever what the surface shows may have changed; no two surfaces share one.
+    uint64_t contentKey = 0;
+    // An image loaded from a file: its pixel copy is given up once uploaded.
+    bool pixelsOnlyUntilUploaded = false;
+
+    gxtkSurface();
     ~gxtkSurface() override;
 
     virtual int Discard();
@@ -121,7 +146,26 @@ class gxtkSurface : public Object {
     void SetData(unsigned char* data, int w, int h, int depth);
     // Makes the texture current, creating or rebuilding it when the context is new.
     void Bind();
+
+    // Makes sure the pixel copy exists, reading it back from the texture of the current
+    // context when it was given up. False when there is neither.
+    bool KeepPixels();
+    // Gives the surface a new content key.
+    void markChanged();
+
+  private:
+    int textureWidth_ = 0;
+    int textureHeight_ = 0;
+    // Every live surface, for reading textures back before their context ends.
+    gxtkSurface* previousLive_ = nullptr;
+    gxtkSurface* nextLive_ = nullptr;
+    static gxtkSurface* firstLive_;
+    friend void gxtkKeepSurfacePixels();
 };
+
+// Reads back the pixels of every surface whose copy was given up, from the current context,
+// which is about to end; the next context builds their textures from them.
+void gxtkKeepSurfacePixels();
 
 // The OpenGL pixel format for a depth of 1 to 4 bytes per pixel (0 for any other depth).
 uint32_t gxtkFormatForDepth(int depth);

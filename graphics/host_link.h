@@ -1,8 +1,10 @@
 // The few things the graphics layer asks of the host: the context counter, the size of the
-// window being drawn into, the device size the application records, and decoded images.
+// window being drawn into, the device size the application records, decoded images, and
+// whether the window keeps or has lost its picture.
 // Internal to graphics/.
 #pragma once
 
+#include "host/picture.h"
 #include "host/rt_game.h"
 #include "runtime/string.h"
 
@@ -26,4 +28,19 @@ inline void hostDeviceSize(int* width, int* height) {
 inline unsigned char* hostLoadImageData(String path, int* width, int* height, int* depth) {
     if (!RtGame::_game) return nullptr;
     return RtGame::_game->LoadImageData(path, width, height, depth);
+}
+
+// The render kept the window's picture as it was: the host does not swap.
+inline void hostKeepPicture() {
+    hexwend::host::keepPicture();
+}
+
+// Whether the window system asked for the window to be drawn again; asking clears it.
+inline bool hostTakePictureLost() {
+    return hexwend::host::takePictureLost();
+}
+
+// The handler the host calls just before it destroys an OpenGL context.
+inline void hostOnContextEnding(void (*handler)()) {
+    hexwend::host::setContextEndingHandler(handler);
 }
