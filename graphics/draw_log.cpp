@@ -143,7 +143,7 @@ bool DrawLog::covers(const Primitive& p) const {
     }
     if (p.kind == kClearKind) return true;
     // An opaque rectangle drawn with alpha blending replaces what is under it.
-    if (p.kind != 4 || p.surface || s.blend != 0) return false;
+    if (p.kind != 4 || p.surface || p.surfaceKey != 0 || s.blend != 0) return false;
     const Vertex* v = &vertices_[size_t(p.firstVertex)];
     for (int i = 0; i < 4; ++i) {
         if (alphaOf(v[i]) != 255) return false;

@@ -1,5 +1,6 @@
 // The render device against real OpenGL: what lands in the window, how drawing is batched
 // into draw calls, surfaces and their pixels, and textures surviving a new window.
+#include "host/picture.h"
 #include "tests/graphics/graphics_support.h"
 
 #include <cmath>
@@ -329,6 +330,65 @@ TEST_F(DeviceTest, ClsDiscardsWhatWasDrawnBeforeIt) {
     device->Cls(0, 0, 255);
     device->EndRender();
     EXPECT_EQ(pixel(5, 5), rgb(0, 0, 255));
+}
+
+// --- Drawing only what changed --------------------------------------------------------------
+
+TEST_F(DeviceTest, UnchangedFramesDrawNothingAndChangedOnesOnlyWhereTheyChanged) {
+    using graphics::FrameReport;
+    auto frame = [&](float x, uint32_t expectedAt) {
+        device->BeginRender();
+        device->Cls(0, 0, 0);
+        device->SetColor(255, 0, 0);
+        device->DrawRect(x, 10, 8, 8);
+        device->SetColor(0, 0, 255);
+        device->DrawRect(70, 40, 8, 8);
+        device->EndRender();
+        EXPECT_EQ(pixel(int(x) + 2, 12), expectedAt);
+        EXPECT_EQ(pixel(72, 42), rgb(0, 0, 255));
+        return device->lastFrame();
+    };
+    host::takePictureLost();
+    EXPECT_EQ(frame(10, rgb(255, 0, 0)).outcome, FrameReport::kWhole) << "the first frame";
+    EXPECT_FALSE(host::takePictureKept());
+
+    const FrameReport same = frame(10, rgb(255, 0, 0));
+    EXPECT_EQ(same.outcome, FrameReport::kKept);
+    EXPECT_EQ(same.glDrawCalls, 0);
+    EXPECT_TRUE(host::takePictureKept()) << "the host is told not to swap";
+
+    const FrameReport moved = frame(30, rgb(255, 0, 0));
+    EXPECT_EQ(moved.outcome, FrameReport::kPartial);
+    EXPECT_LT(moved.pixels, kWidth * kHeight / 2);
+    EXPECT_EQ(pixel(12, 12), kBlack) << "where it was";
+    EXPECT_FALSE(host::takePictureKept());
+
+    // The window system lost the picture: everything is drawn again.
+    host::notePictureLost();
+    EXPECT_EQ(frame(30, rgb(255, 0, 0)).outcome, FrameReport::kWhole);
+
+    // Drawn straight, every frame is drawn in full and swapped.
+    device->setDrawMode(graphics::DrawMode::kFull);
+    EXPECT_EQ(frame(30, rgb(255, 0, 0)).outcome, FrameReport::kStraight);
+    EXPECT_EQ(frame(30, rgb(255, 0, 0)).outcome, FrameReport::kStraight);
+    EXPECT_FALSE(host::takePictureKept());
+}
+
+TEST_F(DeviceTest, AFrameWithoutOpaqueBackgroundIsDrawnOverTheLastEveryTime) {
+    // Half-transparent white over what is there: each frame brightens the last one, as it
+    // does drawn straight.
+    std::vector<uint32_t> seen;
+    for (int i = 0; i < 3; ++i) {
+        device->BeginRender();
+        device->SetAlpha(0.5f);
+        device->DrawRect(0, 0, kWidth, kHeight);
+        device->EndRender();
+        EXPECT_EQ(device->lastFrame().outcome, graphics::FrameReport::kWhole);
+        seen.push_back(pixel(5, 5));
+    }
+    EXPECT_EQ(seen[0], rgb(127, 127, 127));
+    EXPECT_GT(seen[1] & 0xff, seen[0] & 0xff);
+    EXPECT_GT(seen[2] & 0xff, seen[1] & 0xff);
 }
 
 // --- Surfaces ------------------------------------------------------------------------------
