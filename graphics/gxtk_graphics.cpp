@@ -82,6 +82,7 @@ void gxtkPremultiply(unsigned char* pixels, int count, int depth) {
 gxtkGraphics::gxtkGraphics()
     : drawMode_(hexwend::graphics::defaultDrawMode()),
       presenter_(std::make_unique<FramePresenter>()) {
+    hostOnContextEnding(gxtkKeepSurfacePixels);
     readWindowSize();
     for (int q = 0; q < kMaxQuads; ++q) {
         uint16_t n = uint16_t(q * 4);
@@ -527,6 +528,8 @@ bool gxtkGraphics::LoadSurface__UNSAFE__(gxtkSurface* surface, String path) {
         return false;
     }
     surface->SetData(data, w, h, depth);
+    // The file's pixels are needed only until the texture holds them.
+    surface->pixelsOnlyUntilUploaded = true;
     return true;
 }
 

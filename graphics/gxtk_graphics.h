@@ -8,7 +8,9 @@
 // premultiplied by alpha; blending assumes premultiplied colour everywhere.
 //
 // A surface keeps a copy of its pixels so that its texture can be rebuilt lazily whenever the
-// host has created a new OpenGL context (glfwGraphicsSeq changed).
+// host has created a new OpenGL context (glfwGraphicsSeq changed). An image loaded from a
+// file gives its copy up once the texture holds it, and reads it back from the texture just
+// before the host destroys the context.
 //
 // Where the driver allows, the device draws only what changed from one frame to the next
 // (frame_presenter.h); the batches, their flush points and the picture stay the same.

@@ -474,6 +474,7 @@ TEST_F(DeviceTest, ImagesComeBackAfterTheWindowIsCreatedAgain) {
     EXPECT_EQ(surface->depth, 4);
     int firstContext = glfwGraphicsSeq;
     EXPECT_EQ(surface->contextSeq, firstContext);
+    EXPECT_EQ(surface->pixels, nullptr) << "the texture holds the file's pixels";
 
     auto drawAndRead = [&] {
         device->BeginRender();
@@ -489,13 +490,24 @@ TEST_F(DeviceTest, ImagesComeBackAfterTheWindowIsCreatedAgain) {
     EXPECT_EQ(before[size_t(9) * kWidth + 17], rgb(0, 0, 255));
     EXPECT_EQ(before[size_t(13) * kWidth + 9], rgb(128, 128, 128));
 
+    // The pixels are read back from the old context just before it goes.
     host->SetDeviceWindow(kWidth, kHeight, 6);
     EXPECT_EQ(glfwGraphicsSeq, firstContext + 1);
     EXPECT_EQ(surface->contextSeq, firstContext); // rebuilt only when next drawn
+    EXPECT_NE(surface->pixels, nullptr);
     std::vector<uint32_t> after = drawAndRead();
     EXPECT_EQ(surface->contextSeq, firstContext + 1);
+    EXPECT_EQ(surface->pixels, nullptr);
     EXPECT_EQ(after, before);
     saveScreenshot("recreated_window");
+
+    // Writing into it keeps what it had around the written pixel.
+    const int green = int(0xff00ff00);
+    device->WritePixels2(surface, Array<int>(&green, 1), 0, 0, 1, 1, 0, 1);
+    std::vector<uint32_t> written = drawAndRead();
+    EXPECT_EQ(written[size_t(9) * kWidth + 9], rgb(0, 255, 0));
+    EXPECT_EQ(written[size_t(9) * kWidth + 17], rgb(0, 0, 255));
+    EXPECT_EQ(written[size_t(13) * kWidth + 9], rgb(128, 128, 128));
 }
 
 TEST_F(DeviceTest, SurfacesLoadedBeforeAnyContextAreBuiltWhenFirstDrawn) {
