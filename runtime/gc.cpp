@@ -207,7 +207,9 @@ int Object::Compare(Object* other) {
     return a < b ? -1 : a > b ? 1 : 0;
 }
 
-void* gc_object_alloc(int size) {
+namespace {
+
+void* allocate(int size, bool zeroed) {
     checkOwnerThread();
     size = (size + 7) & ~7;
     gc_new_bytes += size;
@@ -225,14 +227,27 @@ void* gc_object_alloc(int size) {
     if (size <= kMaxCachedSize && gc_cache[size / 8]) {
         p = gc_cache[size / 8];
         gc_cache[size / 8] = cacheLink(p);
+        if (zeroed) std::memset(static_cast<void*>(p), 0, size_t(size));
     } else {
-        p = static_cast<gc_object*>(std::malloc(size_t(size)));
+        // A large zeroed block is made of fresh pages that take no memory until written.
+        p = static_cast<gc_object*>(zeroed ? std::calloc(1, size_t(size))
+                                           : std::malloc(size_t(size)));
         if (!p) outOfMemory();
     }
     addPending(p, uint32_t(size));
     gc_alloced_bytes += size;
     if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
     return p;
+}
+
+} // namespace
+
+void* gc_object_alloc(int size) {
+    return allocate(size, false);
+}
+
+void* gc_object_alloc_zeroed(int size) {
+    return allocate(size, true);
 }
 
 void gc_object_free(gc_object* p) {

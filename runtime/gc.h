@@ -70,6 +70,8 @@ extern std::atomic<int> gc_ext_new_bytes;
 extern gc_object* gc_cache[8];
 
 void* gc_object_alloc(int size);
+// The same with every byte zero.
+void* gc_object_alloc_zeroed(int size);
 void gc_object_free(gc_object* p);
 void gc_mark_q(gc_object* p);
 void gc_mark(gc_object* p);
@@ -195,11 +197,18 @@ template <class T> class Array {
     }
 
   private:
+    // Numbers, flags and references start as zero bytes: such an array comes zeroed from
+    // the allocator, so the untouched part of a large one takes no memory.
+    static constexpr bool kZeroBytes = std::is_arithmetic_v<T> || std::is_pointer_v<T>;
+
     static Rep* create(int n) {
-        void* block = gc_object_alloc(int(sizeof(Rep) + sizeof(T) * size_t(n)));
+        const int size = int(sizeof(Rep) + sizeof(T) * size_t(n));
+        void* block = kZeroBytes ? gc_object_alloc_zeroed(size) : gc_object_alloc(size);
         Rep* r = ::new (block) Rep(n);
-        T* d = r->data();
-        for (int i = 0; i < n; ++i) ::new (d + i) T();
+        if constexpr (!kZeroBytes) {
+            T* d = r->data();
+            for (int i = 0; i < n; ++i) ::new (d + i) T();
+        }
         return r;
     }
 
