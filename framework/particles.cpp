@@ -3,6 +3,7 @@
 
 #include "framework/quzo.h"
 #include "host/rt_game.h"
+#include "platform/memory.h"
 #include "runtime/random.h"
 
 #include <algorithm>
@@ -74,9 +75,12 @@ int millisecs() {
     return RtGame::_game ? RtGame::_game->Millisecs() : 0;
 }
 
-// Zeroes elements [0, count) of a pool, or the whole pool when it is shorter.
+// Zeroes elements [0, count) of a pool, or the whole pool when it is shorter. The field pool
+// is far larger than what the game writes: its untouched pages are given back rather than
+// written, so clearing it costs next to nothing and keeps it out of memory.
 void clearPool(Array<float>& pool, int count) {
-    std::fill_n(pool.Data(), std::min(count, pool.Length()), 0.0f);
+    const int n = std::max(0, std::min(count, pool.Length()));
+    hexwend::platform::zeroMemory(pool.Data(), size_t(n) * sizeof(float));
 }
 
 // The next record of the particle ring; the index moves before it is used.
