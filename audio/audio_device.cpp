@@ -145,6 +145,7 @@ void gxtkAudio::closeDevice() {
 }
 
 void gxtkAudio::mark() {
+    gc_mark_q(preparedMusic_);
     for (gxtkChannel& channel : channels) {
         if (channel.state != 0 && channel.sample && sourceState(channel.source) != AL_STOPPED) {
             gc_mark_q(channel.sample);
@@ -297,10 +298,18 @@ int gxtkAudio::SetRate(int channel, float rate) {
 
 int gxtkAudio::PlayMusic(String path, int flags) {
     StopMusic();
-    gxtkSample* music = LoadSample(path);
+    gxtkSample* music =
+        preparedMusic_ && path == preparedPath_ ? preparedMusic_ : LoadSample(path);
     if (!music) return -1;
     PlaySample(music, kMusicChannel, flags);
     return 0;
+}
+
+bool gxtkAudio::PrepareMusic(String path) {
+    if (preparedMusic_ && path == preparedPath_) return true;
+    gc_assign(preparedMusic_, LoadSample(path));
+    preparedPath_ = preparedMusic_ ? path : String();
+    return preparedMusic_ != nullptr;
 }
 
 int gxtkAudio::StopMusic() {

@@ -92,6 +92,9 @@ class gxtkAudio : public Object {
     virtual int SetPan(int channel, float pan);
     virtual int SetRate(int channel, float rate);
     virtual int PlayMusic(String path, int flags);
+    // Decodes a music file ahead of its PlayMusic, which then starts it at once. The last
+    // one prepared is kept for the life of the device. False when it cannot be loaded.
+    bool PrepareMusic(String path);
     virtual int StopMusic();
     virtual int PauseMusic();
     virtual int ResumeMusic();
@@ -104,4 +107,8 @@ class gxtkAudio : public Object {
   private:
     // The channel record for a channel number; null for a number outside 0 ... 32.
     gxtkChannel* channelAt(int channel);
+
+    // The music decoded ahead by PrepareMusic, and its path.
+    gxtkSample* preparedMusic_ = nullptr;
+    String preparedPath_;
 };

@@ -71,6 +71,11 @@ int rt_audio_PlayMusic(String path, int flags) {
     return rt_audio_device->PlayMusic(rt_data_FixDataPath(path), flags);
 }
 
+int rt_audio_PrepareMusic(String path) {
+    if (!rt_audio_device) return -1;
+    return rt_audio_device->PrepareMusic(rt_data_FixDataPath(path)) ? 0 : -1;
+}
+
 int rt_audio_StopMusic() {
     if (rt_audio_device) rt_audio_device->StopMusic();
     return 0;

@@ -32,6 +32,9 @@ int rt_audio_SetChannelPan(int channel, float pan);
 int rt_audio_SetChannelRate(int channel, float rate);
 // 0 when the music plays, -1 when it cannot be loaded.
 int rt_audio_PlayMusic(String path, int flags);
+// Decodes the music of a data path now, so that playing it later starts at once. 0 when it
+// is ready, -1 when it cannot be loaded.
+int rt_audio_PrepareMusic(String path);
 int rt_audio_StopMusic();
 int rt_audio_PauseMusic();
 int rt_audio_ResumeMusic();

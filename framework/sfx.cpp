@@ -16,6 +16,11 @@ float clampf(float v, float lo, float hi) {
     return v < lo ? lo : v > hi ? hi : v;
 }
 
+// The data path of a tune: "<game number>/sfx/<name>.ogg".
+String tunePath(const String& name) {
+    return String(rt_quzo_QUZO_GameNum) + "/sfx/" + name + ".ogg";
+}
+
 } // namespace
 
 namespace hexwend::framework {
@@ -81,7 +86,7 @@ int rt_quzo_PlayTune(String name, int flags) {
     if (name == String("-1") && rt_quzo_QUZO_LastTune.Length() != 0) name = rt_quzo_QUZO_LastTune;
     if (name.Length() == 0) return 0;
     rt_quzo_QUZO_LastTune = name;
-    String path = String(rt_quzo_QUZO_GameNum) + "/sfx/" + name + ".ogg";
+    String path = tunePath(name);
     if (rt_quzo_QUZO_MusicPlaying != 0) {
         rt_audio_StopMusic();
         rt_quzo_QUZO_MusicPlaying = 0;
@@ -89,6 +94,11 @@ int rt_quzo_PlayTune(String name, int flags) {
     rt_audio_PlayMusic(path, flags);
     rt_quzo_QUZO_MusicPlaying = 1;
     rt_audio_SetMusicVolume(musicGain());
+    return 0;
+}
+
+int rt_quzo_PrepareTune(String name) {
+    if (name.Length() != 0) rt_audio_PrepareMusic(tunePath(name));
     return 0;
 }
 

@@ -29,6 +29,9 @@ int rt_quzo_PlaySFX(int slot, float pitch = -1, float volume = 1, float pan = 0)
 // music volume setting. "-1" replays the last tune; an empty name does nothing. A tune that
 // cannot be loaded is silent but still counts as playing. Returns 0.
 int rt_quzo_PlayTune(String name, int flags);
+// Decodes the tune of that name now (during loading), so that rt_quzo_PlayTune starts it at
+// once instead of decoding it in the update that asks for it. Returns 0.
+int rt_quzo_PrepareTune(String name);
 // Pause only playing music, resume only paused music; stop always. Each returns 0.
 int rt_quzo_PauseTune();
 int rt_quzo_ResumeTune();

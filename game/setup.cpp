@@ -31,6 +31,10 @@ const char* const kFontName = "bandwidth";
 constexpr int kFontLoadedSetting = 100;
 constexpr int kLoadingSoundStep = 5;
 constexpr int kLoadingSound = 96;
+// The tune of play, decoded at a loading step that has nothing else to do, so that starting
+// a game does not stop to decode it.
+const char* const kTune = "Days";
+constexpr int kTuneStep = 50;
 
 struct ImageStep {
     int step;
@@ -179,6 +183,7 @@ int c_MyGame::p_LoadScreen() {
             if (sound.step == step) rt_quzo_LoadSFX(sound.slot);
         }
         if (step == kLoadingSoundStep) rt_quzo_PlaySFX(kLoadingSound);
+        if (step == kTuneStep) rt_quzo_PrepareTune(String(kTune));
     }
 
     // 2. On to the next step; the main menu will slide in afresh.
@@ -242,7 +247,7 @@ int c_MyGame::p_GotoGame() {
     }
 
     // 3. The tune of play.
-    rt_quzo_PlayTune(String("Days"), 1);
+    rt_quzo_PlayTune(String(kTune), 1);
 
     // 4. Play runs from the next update.
     rt_quzo_QUZO_GameMode = kModePlaying;

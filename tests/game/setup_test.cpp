@@ -263,6 +263,42 @@ TEST_F(SetupTest, StartingAGameClearsWhatTheLastOneLeft) {
     EXPECT_EQ(rt_quzo_QUZO_EndofGame, 0);
 }
 
+// --- The tune ------------------------------------------------------------------------------
+
+// A data folder with the tune alone, so that a test can take it away.
+class TuneTest : public GameSession {
+  protected:
+    void prepare() override {
+        tune = std::filesystem::path(folder / "data") / "506" / "sfx" / "Days.ogg";
+        std::filesystem::create_directories(tune.parent_path());
+        std::filesystem::copy_file(std::string(HEXWEND_BINARY_DIR) + "/data/506/sfx/Days.ogg",
+                                   tune);
+        game.dataDir = folder / "data";
+    }
+    std::filesystem::path tune;
+};
+
+TEST_F(TuneTest, TheTuneIsDecodedWhileLoadingAndStartsWithTheGameWithoutItsFile) {
+    finishLoading();
+    std::filesystem::remove(tune);
+    tap(keys::kEnter);
+    tap(keys::kEnter);
+    ASSERT_EQ(rt_quzo_QUZO_GameMode, kModePlaying);
+    const gxtkChannel& music = gxtkAudio::audio->channels[gxtkAudio::kMusicChannel];
+    ASSERT_NE(music.sample, nullptr);
+    EXPECT_NE(music.sample->buffer, 0u);
+    EXPECT_EQ(gxtkAudio::audio->MusicState(), 1);
+
+    // The same tune again in the next game.
+    rt_quzo_QUZO_GameMode = kModeToMenu;
+    update();
+    EXPECT_EQ(gxtkAudio::audio->MusicState(), 0);
+    tap(keys::kEnter);
+    tap(keys::kEnter);
+    ASSERT_EQ(rt_quzo_QUZO_GameMode, kModePlaying);
+    EXPECT_EQ(gxtkAudio::audio->MusicState(), 1);
+}
+
 // --- Sending the scores ------------------------------------------------------------------
 
 // The game with its score sending counted.
