@@ -1,14 +1,24 @@
 #!/usr/bin/env python3
-"""Whole-process measurements of the game under a private X server.
+"""Whole-process measurements of the game under a private X server, beside a peer game.
 
-  Menu and play:  the real hexwend binary, user + system CPU time of the whole process (all
-                  threads) per second of wall time, and its resident memory (VmRSS, sampled
-                  every second), over 20 s in the main menu and then over 20 s of a "Normal"
-                  game in which the figure runs left and right and jumps.
-  Longest update: hexwend_timed (the same game on the same host, each update timed inside
-                  the process) through a whole "Normal" game left alone until it is lost and
-                  the menu returns: the longest update of each phase (loading, menu, the start
-                  of the game, play, the return to the menu).
+  Side by side:   under one Xvfb with a 1280 x 720 screen and Mesa's software OpenGL
+                  (llvmpipe), with OpenAL Soft's null driver: the real hexwend binary, then
+                  the same binary drawing every frame in full (HEXWEND_DRAW=full, as before it
+                  drew only what changed), then Frozen Bubble, the hex-grid puzzle of Debian, one
+                  after the other. Each is measured over 10 s at its main menu at rest and over
+                  10 s of play (hexwend: a "Normal" game with the figure running and jumping;
+                  Frozen Bubble: a one-player game with the launcher turning and firing). CPU is
+                  user + system time per second of wall time, as a share of one core: the whole
+                  process, its main thread, llvmpipe's rasteriser threads, and the X server
+                  while it shows that program. Memory is the resident set (VmRSS), sampled every
+                  second.
+  Updates:        hexwend_timed (the same game with each update timed inside the process)
+                  through a whole "Normal" game left alone until it is lost and the menu
+                  returns: the longest update of each phase, and the pace of play (updates per
+                  second and the longest gap between the starts of two updates).
+
+Frozen Bubble is a peer to measure against, not a dependency of the game: install it by hand
+for the measurement (apt-get install frozen-bubble). Without it, hexwend is measured alone.
 
 Usage: bench/measure_game.py [BUILD_DIR]      (default: build)
 Runs itself under scripts/with-xvfb when no private display is set up yet.
@@ -21,13 +31,16 @@ import tempfile
 import threading
 import time
 
-from measure_support import ROOT, build_folder, process_cpu_seconds, programs
+from measure_support import (ROOT, build_folder, process_cpu_seconds, programs,
+                             thread_cpu_seconds)
 
 # The end-to-end checks' helpers: finding the window and holding keys.
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 from e2e_support import find_window, press  # noqa: E402
 
-SECONDS = 20.0
+SCREEN = "1280x720x24"
+SECONDS = 10.0
+FROZEN_BUBBLE = "/usr/games/frozen-bubble"
 
 
 def resident_mib(pid):
@@ -38,61 +51,113 @@ def resident_mib(pid):
     return 0.0
 
 
-def focused_game_window():
-    window = find_window(timeout=60)
+def x_server_pid():
+    """The private Xvfb that scripts/with-xvfb started beside this script."""
+    parent = os.getppid()
+    try:
+        with open("/proc/%d/task/%d/children" % (parent, parent)) as f:
+            children = [int(p) for p in f.read().split()]
+    except OSError:
+        return None
+    for pid in children:
+        try:
+            with open("/proc/%d/comm" % pid) as f:
+                if f.read().strip() == "Xvfb":
+                    return pid
+        except OSError:
+            pass
+    return None
+
+
+def focus(name):
+    window = find_window(name=name, timeout=60)
     if window is None:
-        sys.exit("no hexwend window appeared")
+        sys.exit("no %s window appeared" % name)
     subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
     return window
 
 
-def start_normal_game():
-    press("Return")  # "Start Game"
-    time.sleep(0.5)
-    press("Return")  # "Normal", highlighted at the start
+class Sample:
+    """CPU shares (of one core) and resident memory over one measurement."""
+
+    def __init__(self, total, main, raster, x_server, rss_mean, rss_max):
+        self.total, self.main, self.raster = total, main, raster
+        self.other = max(0.0, total - main - raster)
+        self.x_server, self.rss_mean, self.rss_max = x_server, rss_mean, rss_max
 
 
 def measure(pid, seconds, activity=None):
-    """CPU seconds per wall second and resident memory (mean, max in MiB) over `seconds`."""
     stop = threading.Event()
     if activity:
         worker = threading.Thread(target=activity, args=(stop,), daemon=True)
         worker.start()
-    start_cpu, start = process_cpu_seconds(pid), time.monotonic()
-    samples = []
+    xvfb = x_server_pid()
+
+    def raster_and_main():
+        threads = thread_cpu_seconds(pid)
+        raster = sum(s for name, s in threads.values() if name.startswith("llvmpipe"))
+        main = threads.get(pid, ("", 0.0))[1]
+        return main, raster
+
+    main0, raster0 = raster_and_main()
+    total0 = process_cpu_seconds(pid)
+    x0 = process_cpu_seconds(xvfb) if xvfb else 0.0
+    start = time.monotonic()
+    rss = []
     while time.monotonic() - start < seconds:
-        samples.append(resident_mib(pid))
+        rss.append(resident_mib(pid))
         time.sleep(1.0)
-    cpu, wall = process_cpu_seconds(pid) - start_cpu, time.monotonic() - start
+    wall = time.monotonic() - start
+    main1, raster1 = raster_and_main()
+    total = process_cpu_seconds(pid) - total0
+    x_server = (process_cpu_seconds(xvfb) - x0) if xvfb else 0.0
     stop.set()
-    return cpu / wall, sum(samples) / len(samples), max(samples)
+    if activity:
+        worker.join(timeout=5)
+    return Sample(total / wall, (main1 - main0) / wall, (raster1 - raster0) / wall,
+                  x_server / wall, sum(rss) / len(rss), max(rss))
 
 
-def run_and_jump(stop):
-    keys = ["Right", "Left"]
-    k = 0
-    while not stop.is_set():
-        subprocess.run(["xdotool", "keydown", keys[k % 2]])
-        time.sleep(0.4)
-        subprocess.run(["xdotool", "keydown", "space"])
-        time.sleep(0.3)
-        subprocess.run(["xdotool", "keyup", "space"])
-        time.sleep(0.3)
-        subprocess.run(["xdotool", "keyup", keys[k % 2]])
-        k += 1
-    subprocess.run(["xdotool", "keyup", "Right", "Left", "space"])
+def hold_keys_in_turn(steps):
+    """An activity that holds keys in a fixed rhythm until told to stop: steps of
+    (keys held, seconds)."""
+
+    def activity(stop):
+        while not stop.is_set():
+            for keys, seconds in steps:
+                if stop.is_set():
+                    break
+                for key in keys:
+                    subprocess.run(["xdotool", "keydown", key])
+                time.sleep(seconds)
+                for key in keys:
+                    subprocess.run(["xdotool", "keyup", key])
+    return activity
 
 
-def menu_and_play(hexwend):
-    game = subprocess.Popen([hexwend], cwd=tempfile.mkdtemp(prefix="hexwend-bench-"),
+# hexwend: run right, jump, run left, jump.
+RUN_AND_JUMP = hold_keys_in_turn([(["Right"], 0.4), (["Right", "space"], 0.3), (["Right"], 0.3),
+                                  (["Left"], 0.4), (["Left", "space"], 0.3), (["Left"], 0.3)])
+# Frozen Bubble: turn the launcher, fire, turn back, fire.
+TURN_AND_FIRE = hold_keys_in_turn([(["Left"], 0.3), (["Up"], 0.1), ([], 0.6),
+                                   (["Right"], 0.3), (["Up"], 0.1), ([], 0.6)])
+
+
+def measure_hexwend(hexwend, draw):
+    env = dict(os.environ, ALSOFT_DRIVERS="null")
+    if draw:
+        env["HEXWEND_DRAW"] = draw
+    game = subprocess.Popen([hexwend], cwd=tempfile.mkdtemp(prefix="hexwend-bench-"), env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        focused_game_window()
-        time.sleep(3.0)  # loading, and the menu settles
+        focus("Hexwend")
+        time.sleep(4.0)  # loading, the menu slides in and its colours settle
         menu = measure(game.pid, SECONDS)
-        start_normal_game()
-        time.sleep(1.0)
-        play = measure(game.pid, SECONDS, run_and_jump)
+        press("Return")  # "Start Game"
+        time.sleep(0.5)
+        press("Return")  # "Normal", highlighted at the start
+        time.sleep(2.0)  # the background fades to play's
+        play = measure(game.pid, SECONDS, RUN_AND_JUMP)
         if game.poll() is not None:
             sys.exit("hexwend ended early with status %s" % game.returncode)
     finally:
@@ -101,24 +166,53 @@ def menu_and_play(hexwend):
     return menu, play
 
 
+def measure_frozen_bubble():
+    home = tempfile.mkdtemp(prefix="frozen-bubble-bench-")
+    env = dict(os.environ, HOME=home, SDL_AUDIODRIVER="dummy")
+    game = subprocess.Popen([FROZEN_BUBBLE, "--no-fullscreen"], cwd=home, env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        focus("Frozen-Bubble 2")
+        time.sleep(4.0)
+        menu = measure(game.pid, SECONDS)
+        press("Return")  # "Start 1P game"
+        time.sleep(1.0)
+        press("Return")  # "Play default levelset"
+        time.sleep(2.0)
+        play = measure(game.pid, SECONDS, TURN_AND_FIRE)
+        if game.poll() is not None:
+            sys.exit("Frozen Bubble ended early with status %s" % game.returncode)
+    finally:
+        game.kill()
+        game.wait()
+    return menu, play
+
+
 def longest_updates(timed):
     folder = tempfile.mkdtemp(prefix="hexwend-bench-")
-    game = subprocess.Popen([timed], cwd=folder, stdout=subprocess.PIPE,
+    env = dict(os.environ, ALSOFT_DRIVERS="null")
+    game = subprocess.Popen([timed], cwd=folder, env=env, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, text=True)
     longest = {}
+    pace = {}
 
     def read():
         for line in game.stdout:
             parts = line.split()
             if len(parts) == 4 and parts[0] == "longest":
                 longest[parts[1]] = (int(parts[2]), int(parts[3]))
+            elif len(parts) == 4 and parts[0] == "pace":
+                pace["updates"], pace["seconds"] = int(parts[1]), float(parts[2])
+                pace["gap"] = int(parts[3])
 
     reader = threading.Thread(target=read, daemon=True)
     reader.start()
     try:
-        focused_game_window()
+        focus("Hexwend")
         time.sleep(3.0)
-        start_normal_game()
+        press("Return")
+        time.sleep(0.5)
+        press("Return")
         # Left alone, the honeycomb reaches the floor; the state file is written when the
         # menu returns.
         deadline = time.monotonic() + 240
@@ -131,27 +225,55 @@ def longest_updates(timed):
         game.kill()
         game.wait()
         reader.join(timeout=5)
-    return longest
+    return longest, pace
+
+
+def share(value):
+    return "%.1f %%" % (100 * value)
+
+
+def cpu_cell(s):
+    return "%s (main %s, rasteriser %s, other %s)" % (share(s.total), share(s.main),
+                                                      share(s.raster), share(s.other))
 
 
 def main():
-    build = build_folder(__file__)
-    os.environ.setdefault("ALSOFT_DRIVERS", "null")
+    build = build_folder(__file__, screen=SCREEN)
     hexwend, timed = programs(build, "hexwend", "hexwend_timed")
 
     with open("/proc/loadavg") as f:
         print("load average before: %s" % " ".join(f.read().split()[:3]))
-    menu, play = menu_and_play(hexwend)
-    for name, (share, mean_rss, max_rss) in (("main menu", menu), ("play", play)):
-        print("%-9s over %.0f s: CPU %.3f s per s (%.1f %% of one core), resident %.1f MiB "
-              "(max %.1f)" % (name, SECONDS, share, 100 * share, mean_rss, max_rss))
+    print("screen %s, Mesa llvmpipe, OpenAL Soft's null driver, %.0f s per measurement"
+          % (SCREEN, SECONDS))
 
-    longest = longest_updates(timed)
+    results = [("Hexwend", measure_hexwend(hexwend, None)),
+               ("Hexwend drawing every frame in full", measure_hexwend(hexwend, "full"))]
+    if os.access(FROZEN_BUBBLE, os.X_OK):
+        results.append(("Frozen Bubble", measure_frozen_bubble()))
+    else:
+        print("Frozen Bubble is not installed (apt-get install frozen-bubble to measure it "
+              "beside hexwend); hexwend alone:")
+
+    print()
+    print("| program | phase | CPU, share of one core | X server | RSS mean (max) |")
+    print("|---|---|---|---|---|")
+    for name, (menu, play) in results:
+        for phase, s in (("main menu at rest", menu), ("play", play)):
+            print("| %s | %s | %s | %s | %.0f MiB (%.0f) |" % (
+                name, phase, cpu_cell(s), share(s.x_server), s.rss_mean, s.rss_max))
+
+    longest, pace = longest_updates(timed)
+    print()
     print("longest update of a whole Normal game, by phase:")
     for phase in ("loading", "menu", "start", "play", "return"):
         if phase in longest:
             us, number = longest[phase]
             print("  %-8s %8.2f ms (update %d)" % (phase, us / 1000, number))
+    if pace:
+        print("pace of play: %d updates in %.2f s = %.2f updates per second, longest gap "
+              "between two updates %.1f ms" % (pace["updates"], pace["seconds"],
+                                               pace["updates"] / pace["seconds"],
+                                               pace["gap"] / 1000))
     with open("/proc/loadavg") as f:
         print("load average after: %s" % " ".join(f.read().split()[:3]))
 

@@ -8,14 +8,20 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
-def build_folder(script):
+def build_folder(script, screen=None, args=None):
     """The build folder named on the command line (default: build). When no private display
-    is set up yet, runs `script` again under scripts/with-xvfb and ends with its status."""
-    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build"))
+    is set up yet, runs `script` again under scripts/with-xvfb (with a screen of `screen`,
+    e.g. "1280x720x24", when given) and ends with its status. `args` are the script's
+    command-line arguments without the build folder, when it has others."""
+    if args is None:
+        args = sys.argv[1:]
+    build = os.path.abspath(args[0] if args else os.path.join(ROOT, "build"))
     if not os.environ.get("HEXWEND_BENCH_XVFB"):
         env = dict(os.environ, HEXWEND_BENCH_XVFB="1")
+        if screen:
+            env["HEXWEND_XVFB_SCREEN"] = screen
         sys.exit(subprocess.call([os.path.join(ROOT, "scripts", "with-xvfb"), sys.executable,
-                                  os.path.abspath(script), build], env=env))
+                                  os.path.abspath(script)] + sys.argv[1:], env=env))
     return build
 
 
@@ -28,8 +34,27 @@ def programs(build, *names):
     return paths
 
 
-def process_cpu_seconds(pid):
-    """User plus system time of the whole process, all threads."""
-    with open("/proc/%d/stat" % pid) as f:
+def cpu_seconds_of(stat_path):
+    """User plus system time from a /proc stat file."""
+    with open(stat_path) as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime + stime
+
+
+def process_cpu_seconds(pid):
+    """User plus system time of the whole process, all threads."""
+    return cpu_seconds_of("/proc/%d/stat" % pid)
+
+
+def thread_cpu_seconds(pid):
+    """User plus system time of each thread of a process: {thread id: (name, seconds)}.
+    Threads that end while being read are left out."""
+    threads = {}
+    for tid in os.listdir("/proc/%d/task" % pid):
+        try:
+            with open("/proc/%d/task/%s/comm" % (pid, tid)) as f:
+                name = f.read().strip()
+            threads[int(tid)] = (name, cpu_seconds_of("/proc/%d/task/%s/stat" % (pid, tid)))
+        except OSError:
+            pass
+    return threads

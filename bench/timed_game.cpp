@@ -6,7 +6,10 @@
 //   longest <phase> <microseconds> <update number>
 //
 // Phases: loading, menu, start (the one update that starts a game), play, return (the one
-// update that returns to the menu).
+// update that returns to the menu). The pace of play, from the start of one update to the
+// start of the next, is printed every 60 updates of play, counted from the second:
+//
+//   pace <updates of play> <seconds they took> <longest gap in microseconds>
 #include "framework/quzo.h"
 #include "game/my_game.h"
 #include "host/rt_game.h"
@@ -48,6 +51,7 @@ class TimedGame : public c_MyGame {
     int p_OnUpdate() override {
         const int phase = phaseNow();
         const auto start = std::chrono::steady_clock::now();
+        pace(phase, start);
         c_MyGame::p_OnUpdate();
         const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
                               std::chrono::steady_clock::now() - start)
@@ -63,8 +67,37 @@ class TimedGame : public c_MyGame {
     }
 
   private:
+    using Clock = std::chrono::steady_clock;
+
+    void pace(int phase, Clock::time_point start) {
+        if (phase != 3) {
+            playStarted_ = false;
+            return;
+        }
+        if (!playStarted_) {
+            playStarted_ = true;
+            playFirst_ = previous_ = start;
+            playUpdates_ = 0;
+            longestGap_ = 0;
+            return;
+        }
+        const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(start - previous_);
+        if (gap.count() > longestGap_) longestGap_ = gap.count();
+        previous_ = start;
+        if (++playUpdates_ % 60 == 0) {
+            const double seconds = std::chrono::duration<double>(start - playFirst_).count();
+            std::printf("pace %d %.4f %lld\n", playUpdates_, seconds, longestGap_);
+            std::fflush(stdout);
+        }
+    }
+
     long long longest_[6] = {};
     int updates_ = 0;
+    bool playStarted_ = false;
+    Clock::time_point playFirst_;
+    Clock::time_point previous_;
+    int playUpdates_ = 0;
+    long long longestGap_ = 0;
 };
 
 } // namespace
