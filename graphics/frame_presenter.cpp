@@ -5,8 +5,10 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace hexwend::graphics {
 namespace {
@@ -66,73 +68,51 @@ bool FramePresenter::begin(gxtkGraphics& device, DrawMode mode, int width, int h
         realize(device);
         previousValid_ = false;
     }
+    // A window that took a new size gets buffers of that size at its next swap.
+    const bool resized = glfwGraphicsSeq == context_ && (width != width_ || height != height_);
     open_ = true;
     context_ = glfwGraphicsSeq;
     width_ = width;
     height_ = height;
     realized_ = 0;
-    restored_ = false;
-    logging_ = mode == DrawMode::kChanges && picture_.supported(context_) && width > 0 &&
-               height > 0;
-    picture_.bindWindow();
-    if (!logging_) return false;
+    logging_ = mode == DrawMode::kChanges && !resized && width > 0 && height > 0 &&
+               hostCanShowBackBufferRects();
+    if (!logging_) {
+        // Drawn straight and swapped: the back buffer holds nothing to build on afterwards.
+        previousValid_ = false;
+        return false;
+    }
     current_.clear(width, height);
     current_.setState(state);
     return true;
-}
-
-bool FramePresenter::preparePicture() {
-    bool madeNow = false;
-    if (!picture_.prepare(context_, width_, height_, &madeNow)) return false;
-    if (madeNow) previousValid_ = false;
-    return true;
-}
-
-void FramePresenter::restore() {
-    // The back buffer starts from the kept picture, as the window showed it last.
-    if (restored_) return;
-    restored_ = true;
-    if (picture_.ready(context_, width_, height_)) picture_.copyToWindow();
 }
 
 void FramePresenter::realize(gxtkGraphics& device) {
     if (!logging()) return;
     const int count = int(current_.primitives().size());
     if (realized_ >= count) return;
-    if (realized_ == 0 && current_.coverIndex() < 0) restore();
     drawRange(device, realized_, count, nullptr);
     realized_ = count;
 }
 
-bool FramePresenter::prepareRead(gxtkGraphics& device) {
-    if (logging()) realize(device);
-    // Between frames the kept picture holds the last one; the back buffer may be swapped.
-    if (!open_ && lastLogged_ && picture_.ready(context_, width_, height_)) {
-        picture_.bindForReading();
-        return true;
-    }
-    picture_.bindWindow();
-    return false;
-}
-
 void FramePresenter::drawWhole(gxtkGraphics& device) {
     // Nothing before the last opaque cover shows; a frame without one is drawn over the
-    // picture it follows.
-    int from = realized_;
-    const int cover = current_.coverIndex();
-    if (cover < 0 && from == 0) restore();
-    if (cover > from) from = cover;
+    // picture it follows, which the back buffer holds.
+    const int from = std::max(realized_, current_.coverIndex());
     drawRange(device, from, int(current_.primitives().size()), nullptr);
-    picture_.copyFromWindow(PixelRect{0, 0, width_, height_});
     report_.outcome = FrameReport::kWhole;
     report_.pixels = (long long)width_ * height_;
+}
+
+bool FramePresenter::show(const PixelRect& rect) const {
+    // Rows counted from the bottom.
+    return hostShowBackBufferRect(rect.x0, height_ - rect.y1, rect.x1 - rect.x0, rect.y1 - rect.y0);
 }
 
 void FramePresenter::end(gxtkGraphics& device) {
     if (!open_) return;
     open_ = false;
     report_ = FrameReport{};
-    lastLogged_ = logging_;
     if (!logging_) {
         report_.outcome = FrameReport::kStraight;
         report_.pixels = (long long)width_ * height_;
@@ -141,44 +121,37 @@ void FramePresenter::end(gxtkGraphics& device) {
     // The window system asked for the window to be drawn again (it was exposed).
     const bool lost = hostTakePictureLost();
 
-    if (!preparePicture()) {
-        // The driver would not make the picture: this frame is simply drawn straight.
-        drawRange(device, realized_, int(current_.primitives().size()), nullptr);
-        report_.outcome = FrameReport::kStraight;
-        report_.pixels = (long long)width_ * height_;
-        previousValid_ = false;
-        lastLogged_ = false;
-        return;
-    }
-
+    bool shown = true;
     if (realized_ > 0 || !previousValid_ || lost) {
         drawWhole(device);
+        shown = show(PixelRect{0, 0, width_, height_});
     } else {
-        Damage damage = findDamage(previous_, current_, limits_);
+        const Damage damage = findDamage(previous_, current_, limits_);
         if (damage.none()) {
-            // The window keeps its picture: nothing drawn, no swap.
             report_.outcome = FrameReport::kKept;
-            hostKeepPicture();
-            std::swap(previous_, current_);
-            return;
-        }
-        if (damage.whole) {
+        } else if (damage.whole) {
             drawWhole(device);
+            shown = show(PixelRect{0, 0, width_, height_});
         } else {
-            restore();
             for (const PixelRect& rect : damage.rects) {
                 drawRange(device, current_.coverIndex(), int(current_.primitives().size()),
                           &rect);
             }
-            for (const PixelRect& rect : damage.rects) picture_.copyFromWindow(rect);
+            for (const PixelRect& rect : damage.rects) shown = show(rect) && shown;
             report_.outcome = FrameReport::kPartial;
             report_.rects = int(damage.rects.size());
             report_.pixels = damage.area;
         }
     }
-    // The kept picture is exactly what this log draws only when the log does not build on
-    // what was there before it.
-    previousValid_ = current_.coverIndex() >= 0;
+    if (shown) {
+        // The window shows the picture and the back buffer keeps it: no swap. The back buffer
+        // is exactly what this log draws only when the log does not build on what was there.
+        hostKeepPicture();
+        previousValid_ = current_.coverIndex() >= 0;
+    } else {
+        // The window system could not show it: the host swaps, as for a frame drawn straight.
+        previousValid_ = false;
+    }
     std::swap(previous_, current_);
 }
 

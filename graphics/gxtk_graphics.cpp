@@ -442,7 +442,8 @@ int gxtkGraphics::DrawSurface2(gxtkSurface* surface, float x, float y, int srcX,
 int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset, int pitch) {
     if (batchLength) Flush();
     if (w <= 0 || h <= 0 || !hasContext()) return 0;
-    presenter_->prepareRead(*this);
+    // Reading sees what a logged frame has drawn so far.
+    presenter_->realize(*this);
     std::vector<uint32_t> rows(size_t(w) * size_t(h));
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(x, height - y - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());

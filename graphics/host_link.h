@@ -30,7 +30,17 @@ inline unsigned char* hostLoadImageData(String path, int* width, int* height, in
     return RtGame::_game->LoadImageData(path, width, height, depth);
 }
 
-// The render kept the window's picture as it was: the host does not swap.
+// Whether the current window can show parts of its back buffer without a swap.
+inline bool hostCanShowBackBufferRects() {
+    return hexwend::host::canShowBackBufferRects();
+}
+
+// Shows a rectangle of the back buffer (rows counted from the bottom) without a swap.
+inline bool hostShowBackBufferRect(int x, int y, int width, int height) {
+    return hexwend::host::showBackBufferRect(x, y, width, height);
+}
+
+// The window shows the render's picture already (or still): the host does not swap.
 inline void hostKeepPicture() {
     hexwend::host::keepPicture();
 }
