@@ -4,6 +4,7 @@
 #include "audio/sound.h"
 #include "framework/quzo.h"
 #include "game/my_game.h"
+#include "platform/memory.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -168,6 +169,8 @@ int c_MyGame::p_LoadScreen() {
     // 1. The step's work.
     if (step > kLastLoadingStep) {
         rt_quzo_QUZO_Loader = 0;
+        // Decoding the images and the tune left the allocator holding much freed memory.
+        hexwend::platform::releaseFreeMemory();
     } else {
         if (step == 1) {
             rt_quzo_LoadFont(kFontSlot, String(kFontName));

@@ -1,5 +1,6 @@
 #include "platform/memory.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -25,6 +26,10 @@ void zeroMemory(void* data, std::size_t size) {
     if (::madvise(first, std::size_t(last - first), MADV_DONTNEED) != 0) {
         std::memset(first, 0, std::size_t(last - first));
     }
+}
+
+void releaseFreeMemory() {
+    ::malloc_trim(0);
 }
 
 } // namespace hexwend::platform

@@ -12,4 +12,8 @@ namespace hexwend::platform {
 // simply written.
 void zeroMemory(void* data, std::size_t size);
 
+// Hands the memory that the allocator holds free back to the system, after a burst of large
+// allocations that have been released (loading and decoding files).
+void releaseFreeMemory();
+
 } // namespace hexwend::platform
