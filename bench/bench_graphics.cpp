@@ -129,6 +129,9 @@ struct Ours {
         host->SetDeviceWindow(kWidth, kHeight, 6);
         host->SetSwapInterval(0);
         device = new gxtkGraphics;
+        // The worst frame is one that changes everywhere: drawn in full, as every frame of
+        // the benchmark is the same and would otherwise be kept after the first.
+        device->setDrawMode(hexwend::graphics::DrawMode::kFull);
         rt_graphics_SetGraphicsDevice(device);
 
         std::vector<unsigned char> px = sheetPixels();
@@ -246,6 +249,34 @@ void BM_WorstFrame_HexwendVertexGeneration(benchmark::State& state) {
     state.counters["us_per_sprite"] = total / double(state.iterations()) * 1e6 / kSprites;
 }
 BENCHMARK(BM_WorstFrame_HexwendVertexGeneration)->Unit(benchmark::kMillisecond);
+
+// The same frame again, drawing only what changed: nothing is drawn, the window keeps its
+// picture. What is left is the cost on the drawing thread of logging the frame and comparing
+// it with the last (thread CPU time per frame and per sprite).
+void BM_UnchangedFrame_Hexwend(benchmark::State& state) {
+    Ours& o = ours();
+    if (!o.ok) {
+        state.SkipWithError("no display");
+        return;
+    }
+    o.makeCurrent();
+    o.device->setDrawMode(hexwend::graphics::DrawMode::kChanges);
+    o.drawFrame();
+    double total = 0;
+    int kept = 0;
+    for (auto _ : state) {
+        double c0 = threadSeconds();
+        o.drawFrame();
+        total += threadSeconds() - c0;
+        kept += o.device->lastFrame().outcome == hexwend::graphics::FrameReport::kKept;
+    }
+    o.device->setDrawMode(hexwend::graphics::DrawMode::kFull);
+    const double n = double(state.iterations());
+    state.counters["us"] = total / n * 1e6;
+    state.counters["us_per_sprite"] = total / n * 1e6 / kSprites;
+    state.counters["kept_share"] = kept / n;
+}
+BENCHMARK(BM_UnchangedFrame_Hexwend)->Unit(benchmark::kMillisecond);
 
 // --- The peer: SDL2's renderer -------------------------------------------------------------
 
