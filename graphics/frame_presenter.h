@@ -7,7 +7,7 @@
 // compared with the previous frame's:
 //   - the same picture: nothing is drawn and nothing shown; the window keeps its picture;
 //   - some regions changed: only the primitives that touch them are drawn again, in order and
-//     clipped to them, into the back buffer, and those regions are shown;
+//     clipped to them, into the back buffer, and the rectangle around them is shown;
 //   - no earlier picture to build on (a new context, the window system asked for a redraw, a
 //     frame drawn over what was there before, a frame that was read back half drawn): the
 //     whole frame is drawn and shown.
