@@ -143,49 +143,53 @@ TURN_AND_FIRE = hold_keys_in_turn([(["Left"], 0.3), (["Up"], 0.1), ([], 0.6),
                                    (["Right"], 0.3), (["Up"], 0.1), ([], 0.6)])
 
 
-def measure_hexwend(hexwend, draw):
-    env = dict(os.environ, ALSOFT_DRIVERS="null")
-    if draw:
-        env["HEXWEND_DRAW"] = draw
-    game = subprocess.Popen([hexwend], cwd=tempfile.mkdtemp(prefix="hexwend-bench-"), env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+def menu_and_play(command, name, env, cwd, settle, start, activity):
+    """Starts a program, measures its main menu at rest `settle` seconds after its window
+    appeared, starts play (`start`) and measures that under `activity`."""
+    game = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
     try:
-        focus("Hexwend")
-        time.sleep(4.0)  # loading, the menu slides in and its colours settle
+        focus(name)
+        time.sleep(settle)
         menu = measure(game.pid, SECONDS)
-        press("Return")  # "Start Game"
-        time.sleep(0.5)
-        press("Return")  # "Normal", highlighted at the start
-        time.sleep(2.0)  # the background fades to play's
-        play = measure(game.pid, SECONDS, RUN_AND_JUMP)
+        start()
+        play = measure(game.pid, SECONDS, activity)
         if game.poll() is not None:
-            sys.exit("hexwend ended early with status %s" % game.returncode)
+            sys.exit("%s ended early with status %s" % (name, game.returncode))
     finally:
         game.kill()
         game.wait()
     return menu, play
+
+
+def measure_hexwend(hexwend, draw):
+    env = dict(os.environ, ALSOFT_DRIVERS="null")
+    if draw:
+        env["HEXWEND_DRAW"] = draw
+
+    def start():
+        press("Return")  # "Start Game"
+        time.sleep(0.5)
+        press("Return")  # "Normal", highlighted at the start
+        time.sleep(2.0)  # the background fades to play's
+
+    # 4 s: loading, the menu slides in and its colours settle.
+    return menu_and_play([hexwend], "Hexwend", env, tempfile.mkdtemp(prefix="hexwend-bench-"),
+                         4.0, start, RUN_AND_JUMP)
 
 
 def measure_frozen_bubble():
     home = tempfile.mkdtemp(prefix="frozen-bubble-bench-")
     env = dict(os.environ, HOME=home, SDL_AUDIODRIVER="dummy")
-    game = subprocess.Popen([FROZEN_BUBBLE, "--no-fullscreen"], cwd=home, env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        focus("Frozen-Bubble 2")
-        time.sleep(4.0)
-        menu = measure(game.pid, SECONDS)
+
+    def start():
         press("Return")  # "Start 1P game"
         time.sleep(1.0)
         press("Return")  # "Play default levelset"
         time.sleep(2.0)
-        play = measure(game.pid, SECONDS, TURN_AND_FIRE)
-        if game.poll() is not None:
-            sys.exit("Frozen Bubble ended early with status %s" % game.returncode)
-    finally:
-        game.kill()
-        game.wait()
-    return menu, play
+
+    return menu_and_play([FROZEN_BUBBLE, "--no-fullscreen"], "Frozen-Bubble 2", env, home, 4.0,
+                         start, TURN_AND_FIRE)
 
 
 def longest_updates(timed):

@@ -33,6 +33,13 @@ bool pictureKept = false;
 bool pictureLost = false;
 ContextEndingHandler contextEndingHandler = nullptr;
 
+// A flag's value, cleared.
+bool take(bool& flag) {
+    const bool value = flag;
+    flag = false;
+    return value;
+}
+
 } // namespace
 
 void keepPicture() {
@@ -40,9 +47,7 @@ void keepPicture() {
 }
 
 bool takePictureKept() {
-    const bool kept = pictureKept;
-    pictureKept = false;
-    return kept;
+    return take(pictureKept);
 }
 
 bool canShowBackBufferRects() {
@@ -62,9 +67,7 @@ void notePictureLost() {
 }
 
 bool takePictureLost() {
-    const bool lost = pictureLost;
-    pictureLost = false;
-    return lost;
+    return take(pictureLost);
 }
 
 void setContextEndingHandler(ContextEndingHandler handler) {

@@ -29,6 +29,15 @@ void rect(DrawLog& log, float x, float y, float w, float h, uint32_t color = rgb
     log.addBatch(4, nullptr, surfaceKey, v, 4);
 }
 
+// A scissor box of 50 x 50 at the top left.
+DrawState scissored() {
+    DrawState s;
+    s.scissorOn = true;
+    s.scissorW = 50;
+    s.scissorH = 50;
+    return s;
+}
+
 // An opaque background over the whole window, as every frame of the game starts.
 void background(DrawLog& log) {
     rect(log, -128, -128, kWidth + 256, kHeight + 256, rgba(0, 0, 0, 255));
@@ -65,22 +74,14 @@ TEST(DrawLogTest, OnlyOpaqueWholeWindowBackgroundsCoverWhatCameBefore) {
          false},
         {"inside a scissor box",
          [](DrawLog& l) {
-             DrawState s;
-             s.scissorOn = true;
-             s.scissorW = 50;
-             s.scissorH = 50;
-             l.setState(s);
+             l.setState(scissored());
              background(l);
          },
          false},
         {"a clear", [](DrawLog& l) { l.addClear(1, 2, 3); }, true},
         {"a clear inside a scissor box",
          [](DrawLog& l) {
-             DrawState s;
-             s.scissorOn = true;
-             s.scissorW = 50;
-             s.scissorH = 50;
-             l.setState(s);
+             l.setState(scissored());
              l.addClear(1, 2, 3);
          },
          false},
