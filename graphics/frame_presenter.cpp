@@ -68,8 +68,10 @@ bool FramePresenter::begin(gxtkGraphics& device, DrawMode mode, int width, int h
         realize(device);
         previousValid_ = false;
     }
-    // A window that took a new size gets buffers of that size at its next swap.
+    // A window that took a new size gets buffers of that size at its next swap; a new
+    // context has a back buffer of its own, holding nothing yet.
     const bool resized = glfwGraphicsSeq == context_ && (width != width_ || height != height_);
+    if (glfwGraphicsSeq != context_) previousValid_ = false;
     open_ = true;
     context_ = glfwGraphicsSeq;
     width_ = width;

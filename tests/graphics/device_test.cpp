@@ -369,6 +369,12 @@ TEST_F(DeviceTest, UnchangedFramesDrawNothingAndChangedOnesOnlyWhereTheyChanged)
     EXPECT_EQ(frame(30).outcome, FrameReport::kWhole);
     host::takePictureKept();
 
+    // A new window of the same size: its back buffer holds nothing yet.
+    host->SetDeviceWindow(kWidth, kHeight, 6);
+    host::takePictureLost();
+    EXPECT_EQ(frame(30).outcome, FrameReport::kWhole);
+    host::takePictureKept();
+
     // Drawn straight, every frame is drawn in full and the host swaps it.
     device->setDrawMode(graphics::DrawMode::kFull);
     EXPECT_EQ(frame(30).outcome, FrameReport::kStraight);
