@@ -12,8 +12,8 @@
 // file gives its copy up once the texture holds it, and reads it back from the texture just
 // before the host destroys the context.
 //
-// Where the driver allows, the device draws only what changed from one frame to the next
-// (frame_presenter.h); the batches, their flush points and the picture stay the same.
+// Where the window system allows, the device draws only what changed from one frame to the
+// next (frame_presenter.h); the batches, their flush points and the picture stay the same.
 #pragma once
 
 #include "graphics/frame_presenter.h"
@@ -94,8 +94,8 @@ class gxtkGraphics : public Object {
     int OvalSegments(float w, float h) const;
 
     // Whether frames are drawn only where they changed or every frame in full (the second is
-    // also what happens on a driver without framebuffer objects). Takes effect at the next
-    // BeginRender.
+    // also what happens where the window system cannot show parts of the back buffer). Takes
+    // effect at the next BeginRender.
     void setDrawMode(hexwend::graphics::DrawMode mode) { drawMode_ = mode; }
     hexwend::graphics::DrawMode drawMode() const { return drawMode_; }
     // What the last EndRender did.
